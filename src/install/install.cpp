@@ -1,0 +1,89 @@
+#include "install/install.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "payload/payloads.h"
+
+namespace veldor {
+namespace {
+
+constexpr std::string_view dialog_title = "请选择文件夹";
+constexpr std::string_view completion_message = "安装完毕";
+
+constexpr std::string_view database_dir = "\\data\\cmn\\fe\\";
+constexpr std::string_view font_dir = "\\data\\gui\\";
+
+constexpr std::array<std::string_view, 2> superseded_fonts{
+    "\\data\\gui\\ZQ05_Tit.ttf",
+    "\\data\\gui\\ZQSSanCB.ttf",
+};
+
+struct Step {
+    std::string_view directory;  // below the game folder
+    std::uint16_t payload;
+};
+
+// Not in identifier order: this is the order the files are written in.
+constexpr std::array<Step, 4> steps{{
+    {database_dir, 101},
+    {database_dir, 103},
+    {font_dir, 102},
+    {"", 104},
+}};
+
+std::string file_name_of(std::uint16_t id) {
+    for (const Payload& p : payloads)
+        if (p.id == id) return std::string(p.file_name);
+    return {};
+}
+
+// Nothing is touched unless the folder has the game's layout.
+bool has_game_layout(Platform& platform, const std::string& folder) {
+    return platform.directory_exists(folder + std::string(database_dir)) &&
+           platform.directory_exists(folder + std::string(font_dir));
+}
+
+bool delete_superseded_fonts(Platform& platform, const std::string& folder) {
+    for (std::string_view font : superseded_fonts) {
+        const std::string path = folder + std::string(font);
+        if (platform.file_exists(path) && !platform.delete_file(path)) return false;
+    }
+    return true;
+}
+
+enum class Outcome { refused, incomplete, complete };
+
+// Writes every payload it can reach. A payload that fails has shown its own
+// message; the rest are still written, but the installation is incomplete.
+Outcome write_payloads(Platform& platform, const std::string& folder) {
+    Outcome outcome = Outcome::complete;
+    for (const Step& step : steps) {
+        if (!platform.set_current_directory(folder + std::string(step.directory)))
+            return Outcome::refused;
+        if (!SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)))
+            outcome = Outcome::incomplete;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+void Install(Platform& platform, std::string& path_buffer) {
+    path_buffer.clear();
+    const std::optional<std::string> chosen = platform.browse_for_folder(dialog_title);
+    if (!chosen) return;
+    path_buffer = *chosen;
+
+    const bool prepared = !path_buffer.empty() && has_game_layout(platform, path_buffer) &&
+                          delete_superseded_fonts(platform, path_buffer);
+    const Outcome outcome = prepared ? write_payloads(platform, path_buffer) : Outcome::refused;
+    if (outcome == Outcome::refused) platform.message_box(failure_message, Icon::stop);
+    if (outcome != Outcome::complete) return;  // the window stays for another attempt
+
+    platform.message_box(completion_message, Icon::none);
+    platform.end_program();
+}
+
+}  // namespace veldor

@@ -1,0 +1,60 @@
+// The one door to the world. Everything the installer does to the screen, the
+// file system or the process goes through this interface, so the install
+// command runs unchanged on Win32, on GTK and against the tests' fake.
+//
+// Strings are UTF-8. Paths are in the game's own Windows form: the core joins
+// them by concatenation with '\' separators, and each implementation maps them
+// onto its file system.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace veldor {
+
+using Bytes = std::span<const unsigned char>;
+
+enum class Icon { none, stop };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal to the main window, OK button only, captioned with the
+    // application title; returns when dismissed.
+    virtual void message_box(std::string_view text, Icon icon) = 0;
+
+    // Modal folder dialog. nullopt when the user cancels; an empty string
+    // when the chosen item has no file-system path.
+    virtual std::optional<std::string> browse_for_folder(std::string_view title) = 0;
+
+    // A normal file (not a directory, not hidden or system) of that name.
+    virtual bool file_exists(const std::string& path) = 0;
+    virtual bool directory_exists(const std::string& path) = 0;
+
+    // Fails on a read-only or in-use file.
+    virtual bool delete_file(const std::string& path) = 0;
+
+    // Fails when the directory does not exist.
+    virtual bool set_current_directory(const std::string& path) = 0;
+
+    // All or nothing: `name`, relative to the current directory, ends up
+    // holding exactly `bytes`, or stays as it was. No temporary file remains.
+    virtual bool write_file(const std::string& name, Bytes bytes) = 0;
+
+    // The embedded resource, without copying; the type name is compared
+    // without regard to letter case. nullopt when absent.
+    virtual std::optional<Bytes> read_resource(std::string_view type, unsigned id) = 0;
+
+    // Hands an address to the system's document opener; the result is not
+    // examined.
+    virtual void open_document(std::string_view address) = 0;
+
+    // Ends the program at once.
+    virtual void end_program() = 0;
+};
+
+}  // namespace veldor
