@@ -2,6 +2,7 @@
 
 #include "install/install.h"
 #include "payload/payloads.h"
+#include "window/identity.h"
 
 namespace veldor {
 
@@ -11,5 +12,27 @@ bool VELDOR::SaveFileFromRes(std::uint16_t vntResourceID, std::string_view sType
 }
 
 void VELDOR::comInstall_Click() { Install(platform_, path_buffer); }
+
+void VELDOR::comAbout_Click() { platform_.message_box(about_text, Icon::none); }
+
+void VELDOR::comExit_Click() { platform_.end_program(); }
+
+// Whether the opener succeeded is not the window's concern.
+void VELDOR::Label1_Click() { platform_.open_document(site_address); }
+
+void VELDOR::Run(Command command) {
+    switch (command) {
+        case Command::install:
+            return comInstall_Click();
+        case Command::exit:
+            return comExit_Click();
+        case Command::about:
+            return comAbout_Click();
+        case Command::open_site:
+            return Label1_Click();
+        case Command::none:
+            return;
+    }
+}
 
 }  // namespace veldor

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "window/form.h"
 
 namespace veldor {
 
@@ -21,6 +22,12 @@ public:
                          const std::string& sFileName);
 
     void comInstall_Click();
+    void comAbout_Click();
+    void comExit_Click();
+    void Label1_Click();
+
+    // What a face calls when a control is clicked: the control's `on_click`.
+    void Run(Command command);
 
 private:
     Platform& platform_;

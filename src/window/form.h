@@ -1,0 +1,132 @@
+// The main window as data: its caption, size and the six controls with
+// everything a face needs to build them. Both faces read this one table.
+//
+// Positions and sizes are in twips (1/1440 inch); a face scales them by its
+// screen's resolution (15 twips = 1 pixel at 96 DPI).
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "window/identity.h"
+
+namespace veldor {
+
+// What a click on a control starts; dispatched by VELDOR::Run.
+enum class Command { none, install, exit, about, open_site };
+
+enum class ControlKind {
+    push_button,
+    text_box,  // multi-line, read-only, word-wrapped, scrolls vertically
+    label,
+};
+
+enum class TextColour { window_text, highlight };
+
+struct Font {
+    std::string_view face;
+    double points;
+    int weight;  // 400 regular, 700 bold
+    bool underline;
+    int charset;  // 0 ANSI, 134 GB2312
+};
+
+struct Rect {
+    int left, top, width, height;
+    constexpr int right() const { return left + width; }
+    constexpr int bottom() const { return top + height; }
+};
+
+struct Control {
+    std::string_view name;
+    ControlKind kind;
+    // For buttons, '&' marks the access key ("安 装(&I)" is Alt+I).
+    std::string_view caption;
+    Rect twips;
+    int tab_index;
+    std::optional<Font> font;  // nullopt: the window's default font
+    TextColour colour;
+    Command on_click;
+};
+
+struct WindowForm {
+    std::string_view caption;
+    int client_width;  // twips
+    int client_height;
+    std::string_view initial_focus;  // a control name
+};
+
+inline constexpr WindowForm main_window{"VELDOR汉化补丁V1.2", 6645, 2910, "comInstall"};
+
+inline constexpr Font song_ti{"宋体", 10.5, 400, false, 134};
+inline constexpr Font comic_link{"Comic Sans MS", 10.5, 700, true, 0};
+
+// In creation order. Labels hold tab indices but never take focus; no button
+// is the default or cancel button.
+inline constexpr std::array<Control, 6> controls{{
+    {"comAbout",
+     ControlKind::push_button,
+     "关 于(&A)",
+     {120, 2400, 1455, 375},
+     5,
+     std::nullopt,
+     TextColour::window_text,
+     Command::about},
+    {"Text",
+     ControlKind::text_box,
+     patch_note,
+     {120, 120, 6375, 1695},
+     3,
+     std::nullopt,
+     TextColour::window_text,
+     Command::none},
+    {"comExit",
+     ControlKind::push_button,
+     "退 出(&E)",
+     {1680, 1920, 1455, 375},
+     1,
+     std::nullopt,
+     TextColour::window_text,
+     Command::exit},
+    {"comInstall",
+     ControlKind::push_button,
+     "安 装(&I)",
+     {120, 1920, 1455, 375},
+     0,
+     std::nullopt,
+     TextColour::window_text,
+     Command::install},
+    {"Label2",
+     ControlKind::label,
+     "Tavlor社区——我们每天都在进步",
+     {3360, 2520, 3015, 255},
+     4,
+     song_ti,
+     TextColour::highlight,
+     Command::none},
+    {"Label1",
+     ControlKind::label,
+     site_address,
+     {3840, 2040, 2655, 375},
+     2,
+     comic_link,
+     TextColour::highlight,
+     Command::open_site},
+}};
+
+constexpr bool takes_focus(const Control& control) { return control.kind != ControlKind::label; }
+
+// Twips to pixels at `dpi` dots per inch, rounded to nearest.
+constexpr int twips_to_pixels(int twips, double dpi) {
+    return static_cast<int>(twips * dpi / 1440.0 + 0.5);
+}
+
+// All controls sorted by tab index, and those of them that take focus.
+std::vector<const Control*> tab_order();
+std::vector<const Control*> focus_order();
+
+const Control* find_control(std::string_view name);
+
+}  // namespace veldor
