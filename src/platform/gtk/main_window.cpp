@@ -1,0 +1,236 @@
+#include "platform/gtk/main_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace veldor::gtk {
+namespace {
+
+// Fonts point sizes are converted by Pango at the screen's own resolution, so
+// they grow with the twips-to-pixels scale of the controls.
+constexpr char style_sheet[] = R"css(
+.veldor-highlight { color: @theme_selected_bg_color; }
+/* Buttons fit their 25-pixel slots: the theme's padding would outgrow them. */
+.veldor-button { min-height: 0; padding-top: 0; padding-bottom: 0; }
+)css";
+
+double screen_dpi(GtkWidget* widget) {
+    const double dpi = gdk_screen_get_resolution(gtk_widget_get_screen(widget));
+    return dpi > 0 ? dpi : 96.0;
+}
+
+PangoAttrList* font_attributes(const Font& font) {
+    PangoFontDescription* description = pango_font_description_new();
+    const std::string family(font.face);
+    pango_font_description_set_family(description, family.c_str());
+    pango_font_description_set_size(description,
+                                    static_cast<gint>(std::lround(font.points * PANGO_SCALE)));
+    pango_font_description_set_weight(description, static_cast<PangoWeight>(font.weight));
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_font_desc_new(description));
+    if (font.underline)
+        pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    pango_font_description_free(description);
+    return attributes;
+}
+
+}  // namespace
+
+std::string mnemonic_label(std::string_view caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        const char c = caption[i];
+        if (c == '_') {
+            out += "__";
+        } else if (c == '&' && i + 1 < caption.size()) {
+            out += caption[i + 1] == '&' ? '&' : '_';
+            if (caption[i + 1] == '&') ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string unix_line_ends(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
+MainWindow::MainWindow(VELDOR& window)
+    : window_object_(window), window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
+    g_object_ref_sink(window_);
+    dpi_ = screen_dpi(window_);
+    const std::string caption(main_window.caption);
+    gtk_window_set_title(GTK_WINDOW(window_), caption.c_str());
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    apply_style();
+    set_icons();
+
+    // Exactly the client area; an unresizable window shrinks to it.
+    fixed_ = gtk_fixed_new();
+    gtk_widget_set_size_request(fixed_, twips_to_pixels(main_window.client_width, dpi_),
+                                twips_to_pixels(main_window.client_height, dpi_));
+    gtk_container_add(GTK_CONTAINER(window_), fixed_);
+    g_signal_connect(fixed_, "focus", G_CALLBACK(on_focus), this);
+
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        Slot& slot = slots_[i];
+        slot.owner = this;
+        slot.control = &controls[i];
+        const Rect& r = controls[i].twips;
+        const int width = twips_to_pixels(r.width, dpi_);
+        const int height = twips_to_pixels(r.height, dpi_);
+
+        // A layout draws in its own window of exactly the slot's size, so a
+        // control that wants more room is clipped rather than spilling over.
+        slot.frame = gtk_layout_new(nullptr, nullptr);
+        gtk_widget_set_size_request(slot.frame, width, height);
+        slot.widget = build_control(slot);
+        gtk_widget_set_size_request(slot.widget, width, height);
+        gtk_layout_put(GTK_LAYOUT(slot.frame), slot.widget, 0, 0);
+        gtk_fixed_put(GTK_FIXED(fixed_), slot.frame, twips_to_pixels(r.left, dpi_),
+                      twips_to_pixels(r.top, dpi_));
+    }
+}
+
+MainWindow::~MainWindow() {
+    gtk_widget_destroy(window_);
+    g_object_unref(window_);
+}
+
+void MainWindow::show() {
+    gtk_widget_show_all(window_);
+    for (const Slot& slot : slots_)
+        if (slot.control->name == main_window.initial_focus) gtk_widget_grab_focus(slot.widget);
+    gtk_window_present(GTK_WINDOW(window_));
+}
+
+GtkWidget* MainWindow::build_control(Slot& slot) {
+    switch (slot.control->kind) {
+        case ControlKind::push_button:
+            return build_button(*slot.control);
+        case ControlKind::text_box:
+            return build_text_box(*slot.control);
+        case ControlKind::label:
+            return build_label(slot);
+    }
+    return nullptr;
+}
+
+GtkWidget* MainWindow::build_button(const Control& control) {
+    GtkWidget* button = gtk_button_new_with_mnemonic(mnemonic_label(control.caption).c_str());
+    gtk_style_context_add_class(gtk_widget_get_style_context(button), "veldor-button");
+    GtkWidget* label = gtk_bin_get_child(GTK_BIN(button));
+    if (GTK_IS_LABEL(label)) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+    Slot* slot = nullptr;
+    for (Slot& s : slots_)
+        if (s.control == &control) slot = &s;
+    g_signal_connect(button, "clicked", G_CALLBACK(on_button_clicked), slot);
+    return button;
+}
+
+GtkWidget* MainWindow::build_text_box(const Control& control) {
+    GtkWidget* view = gtk_text_view_new();
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
+    gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(view), FALSE);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    const std::string text = unix_line_ends(control.caption);
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), text.c_str(),
+                             static_cast<gint>(text.size()));
+
+    GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+                                   GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
+    gtk_container_add(GTK_CONTAINER(scroller), view);
+    return scroller;
+}
+
+GtkWidget* MainWindow::build_label(Slot& slot) {
+    const Control& control = *slot.control;
+    const std::string caption(control.caption);
+    GtkWidget* label = gtk_label_new(caption.c_str());
+    gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+    if (control.font) {
+        PangoAttrList* attributes = font_attributes(*control.font);
+        gtk_label_set_attributes(GTK_LABEL(label), attributes);
+        pango_attr_list_unref(attributes);
+    }
+    if (control.colour == TextColour::highlight)
+        gtk_style_context_add_class(gtk_widget_get_style_context(label), "veldor-highlight");
+    if (control.on_click == Command::none) return label;
+
+    // A label with a click: an event box with a hand cursor catches it.
+    GtkWidget* box = gtk_event_box_new();
+    gtk_container_add(GTK_CONTAINER(box), label);
+    g_signal_connect(box, "realize", G_CALLBACK(on_link_realized), nullptr);
+    g_signal_connect(box, "button-release-event", G_CALLBACK(on_label_released), &slot);
+    return box;
+}
+
+void MainWindow::apply_style() {
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, style_sheet, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window_),
+                                              GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
+void MainWindow::set_icons() {
+    GList* icons = nullptr;
+    for (const char* path : {"/veldor/veldor-16.png", "/veldor/veldor-32.png"})
+        if (GdkPixbuf* icon = gdk_pixbuf_new_from_resource(path, nullptr))
+            icons = g_list_append(icons, icon);
+    gtk_window_set_icon_list(GTK_WINDOW(window_), icons);
+    g_list_free_full(icons, g_object_unref);
+}
+
+void MainWindow::on_button_clicked(GtkButton*, gpointer slot) {
+    const Slot& s = *static_cast<Slot*>(slot);
+    s.owner->window_object_.Run(s.control->on_click);
+}
+
+gboolean MainWindow::on_label_released(GtkWidget*, GdkEventButton* event, gpointer slot) {
+    if (event->button != GDK_BUTTON_PRIMARY) return FALSE;
+    const Slot& s = *static_cast<Slot*>(slot);
+    s.owner->window_object_.Run(s.control->on_click);
+    return TRUE;
+}
+
+void MainWindow::on_link_realized(GtkWidget* box, gpointer) {
+    GdkCursor* hand = gdk_cursor_new_from_name(gtk_widget_get_display(box), "pointer");
+    gdk_window_set_cursor(gtk_widget_get_window(box), hand);
+    if (hand) g_object_unref(hand);
+}
+
+// Tab and Shift+Tab walk the controls by their tab indices rather than by
+// position; labels are skipped because they never accept focus.
+gboolean MainWindow::on_focus(GtkWidget* fixed, GtkDirectionType direction, gpointer self) {
+    if (direction != GTK_DIR_TAB_FORWARD && direction != GTK_DIR_TAB_BACKWARD) return FALSE;
+    const MainWindow& w = *static_cast<MainWindow*>(self);
+    std::vector<GtkWidget*> chain;
+    for (const Control* c : focus_order())
+        for (const Slot& s : w.slots_)
+            if (s.control == c) chain.push_back(s.frame);
+    if (direction == GTK_DIR_TAB_BACKWARD) std::reverse(chain.begin(), chain.end());
+
+    GtkWidget* current = gtk_container_get_focus_child(GTK_CONTAINER(fixed));
+    auto it = std::find(chain.begin(), chain.end(), current);
+    if (it != chain.end() && gtk_widget_child_focus(*it, direction)) return TRUE;
+    for (it = it == chain.end() ? chain.begin() : it + 1; it != chain.end(); ++it)
+        if (gtk_widget_child_focus(*it, direction)) return TRUE;
+    // Past the last control: unhandled, so the window wraps to the first, but
+    // without the container's own position-ordered walk.
+    g_signal_stop_emission_by_name(fixed, "focus");
+    return FALSE;
+}
+
+}  // namespace veldor::gtk

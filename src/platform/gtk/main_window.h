@@ -1,0 +1,61 @@
+// The GTK face of the main window: builds the controls described by
+// window/form.h and forwards their clicks to the VELDOR object.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <string_view>
+
+#include "window/form.h"
+#include "window/veldor.h"
+
+namespace veldor::gtk {
+
+// "安 装(&I)" becomes "安 装(_I)": the table's access-key marker in GTK's
+// mnemonic form, with literal underscores doubled.
+std::string mnemonic_label(std::string_view caption);
+
+// The note's CR LF line ends as GTK line breaks.
+std::string unix_line_ends(std::string_view text);
+
+class MainWindow {
+public:
+    explicit MainWindow(VELDOR& window);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    GtkWindow* gtk_window() const { return GTK_WINDOW(window_); }
+
+    // Shows the window with the focus on the initial control.
+    void show();
+
+private:
+    struct Slot {
+        MainWindow* owner;
+        const Control* control;
+        GtkWidget* frame;  // clips the control to its place in the table
+        GtkWidget* widget;
+    };
+
+    GtkWidget* build_control(Slot& slot);
+    GtkWidget* build_button(const Control& control);
+    GtkWidget* build_text_box(const Control& control);
+    GtkWidget* build_label(Slot& slot);
+    void apply_style();
+    void set_icons();
+
+    static void on_button_clicked(GtkButton* button, gpointer slot);
+    static gboolean on_label_released(GtkWidget* box, GdkEventButton* event, gpointer slot);
+    static void on_link_realized(GtkWidget* box, gpointer unused);
+    static gboolean on_focus(GtkWidget* fixed, GtkDirectionType direction, gpointer self);
+
+    VELDOR& window_object_;
+    GtkWidget* window_;
+    GtkWidget* fixed_;
+    std::array<Slot, controls.size()> slots_{};
+    double dpi_;
+};
+
+}  // namespace veldor::gtk
