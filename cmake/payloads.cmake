@@ -1,4 +1,6 @@
-# The payloads by resource id, in the form both builds embed them from.
+# The payloads by resource id, in the form both builds embed them from: as
+# resources of type CUSTOM on Windows, as linked-in data on Linux.
+set(VELDOR_PAYLOAD_TYPE CUSTOM)
 set(VELDOR_PAYLOAD_IDS 101 102 103 104)
 set(VELDOR_PAYLOAD_101 eng.db)
 set(VELDOR_PAYLOAD_102 ZQ05_Bod.ttf)

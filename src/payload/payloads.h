@@ -14,9 +14,6 @@ struct Payload {
     std::string_view file_name;
 };
 
-// The resource type the payloads are stored under (the look-up ignores case).
-inline constexpr std::string_view payload_type = "CUSTOM";
-
 // Each payload is installed under its file name.
 inline constexpr std::array<Payload, 4> payloads{{
     {101, "eng.db"},

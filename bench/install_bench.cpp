@@ -1,0 +1,148 @@
+// Measures the install command on a temporary game folder against the floor:
+// the same four files written from the same embedded bytes with the same
+// durability (write, fsync, rename) by the plainest code. Prints, never fails.
+//
+//   install_bench [rounds]        time ratio, medians of the rounds
+//   install_bench --memory MODE   peak resident memory after MODE:
+//                                 none | floor | install
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "install/install.h"
+#include "payload/payloads.h"
+#include "platform/gtk/embedded_payloads.h"
+#include "platform/gtk/posix_files.h"
+
+namespace fs = std::filesystem;
+using veldor::Bytes;
+
+namespace {
+
+// The Linux platform's file system and payloads, the dialogs answered.
+class Unattended : public veldor::Platform {
+public:
+    explicit Unattended(std::string folder) : folder_(std::move(folder)) {}
+    bool completed = false;
+
+    void message_box(std::string_view text, veldor::Icon) override {
+        completed = text == "安装完毕";
+    }
+    std::optional<std::string> browse_for_folder(std::string_view) override { return folder_; }
+    bool file_exists(const std::string& p) override { return veldor::PosixFiles::file_exists(p); }
+    bool directory_exists(const std::string& p) override {
+        return veldor::PosixFiles::directory_exists(p);
+    }
+    bool delete_file(const std::string& p) override { return veldor::PosixFiles::delete_file(p); }
+    bool set_current_directory(const std::string& p) override {
+        return veldor::PosixFiles::set_current_directory(p);
+    }
+    bool write_file(const std::string& name, Bytes bytes) override {
+        return veldor::PosixFiles::write_file(name, bytes);
+    }
+    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override {
+        return veldor::embedded_resource(type, id);
+    }
+    void open_document(std::string_view) override {}
+    void end_program() override {}
+
+private:
+    std::string folder_;
+};
+
+fs::path make_game_folder() {
+    std::string pattern = (fs::temp_directory_path() / "veldor-bench-XXXXXX").string();
+    const fs::path root = mkdtemp(pattern.data());
+    fs::create_directories(root / "data" / "cmn" / "fe");
+    fs::create_directories(root / "data" / "gui");
+    return root;
+}
+
+void put_fonts(const fs::path& root) {
+    for (const char* font : {"ZQ05_Tit.ttf", "ZQSSanCB.ttf"})
+        std::ofstream(root / "data" / "gui" / font) << "old";
+}
+
+void floor_write(const fs::path& target, Bytes bytes) {
+    const std::string temp = target.string() + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+        ::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temp.c_str(), target.c_str()) != 0)
+        std::abort();
+    const int dir = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+    ::fsync(dir);
+    ::close(dir);
+}
+
+// The plainest code doing the same: delete two fonts, write four files.
+void floor_install(const fs::path& root) {
+    fs::remove(root / "data" / "gui" / "ZQ05_Tit.ttf");
+    fs::remove(root / "data" / "gui" / "ZQSSanCB.ttf");
+    const fs::path fe = root / "data" / "cmn" / "fe", gui = root / "data" / "gui";
+    floor_write(fe / "eng.db", *veldor::embedded_resource("CUSTOM", 101));
+    floor_write(fe / "chi.db", *veldor::embedded_resource("CUSTOM", 103));
+    floor_write(gui / "ZQ05_Bod.ttf", *veldor::embedded_resource("CUSTOM", 102));
+    floor_write(root / "config.dat", *veldor::embedded_resource("CUSTOM", 104));
+}
+
+void program_install(const fs::path& root) {
+    Unattended platform(root.string());
+    std::string path_buffer;
+    veldor::Install(platform, path_buffer);
+    if (!platform.completed) std::abort();
+}
+
+double seconds_of(void (*install)(const fs::path&), const fs::path& root) {
+    put_fonts(root);
+    const auto start = std::chrono::steady_clock::now();
+    install(root);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> v) {
+    std::ranges::sort(v);
+    return v[v.size() / 2];
+}
+
+long peak_rss_kib() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path root = make_game_folder();
+    const fs::path cwd = fs::current_path();
+    if (argc == 3 && std::string(argv[1]) == "--memory") {
+        const std::string mode = argv[2];
+        put_fonts(root);
+        if (mode == "floor") floor_install(root);
+        if (mode == "install") program_install(root);
+        std::printf("%ld\n", peak_rss_kib());
+    } else {
+        const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
+        std::vector<double> floor, program;
+        for (int i = 0; i < rounds; ++i) {
+            floor.push_back(seconds_of(floor_install, root));
+            program.push_back(seconds_of(program_install, root));
+            fs::current_path(cwd);
+        }
+        std::printf(
+            "install: %.2f ms  floor: %.2f ms  ratio: %.2fx (goal <= 1.2x, medians of %d)\n",
+            median(program) * 1e3, median(floor) * 1e3, median(program) / median(floor), rounds);
+    }
+    fs::current_path(cwd);
+    fs::remove_all(root);
+}

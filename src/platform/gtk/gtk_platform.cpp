@@ -1,0 +1,73 @@
+#include "platform/gtk/gtk_platform.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/gtk/embedded_payloads.h"
+#include "platform/gtk/posix_files.h"
+
+namespace veldor {
+namespace {
+
+struct WidgetDestroyer {
+    void operator()(GtkWidget* w) const { gtk_widget_destroy(w); }
+};
+struct ObjectUnref {
+    void operator()(gpointer o) const { g_object_unref(o); }
+};
+
+}  // namespace
+
+void GtkPlatform::message_box(std::string_view text, Icon icon) {
+    const std::string message(text);
+    std::unique_ptr<GtkWidget, WidgetDestroyer> dialog(gtk_message_dialog_new(
+        owner_, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        icon == Icon::stop ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s",
+        message.c_str()));
+    gtk_window_set_title(GTK_WINDOW(dialog.get()), title_.c_str());
+    gtk_dialog_run(GTK_DIALOG(dialog.get()));
+}
+
+std::optional<std::string> GtkPlatform::browse_for_folder(std::string_view title) {
+    const std::string caption(title);
+    std::unique_ptr<GtkFileChooserNative, ObjectUnref> chooser(gtk_file_chooser_native_new(
+        caption.c_str(), owner_, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "确定(_O)", "取消(_C)"));
+    gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser.get()), TRUE);
+    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT)
+        return std::nullopt;
+    // A folder outside the local file system has no path: an empty answer.
+    std::unique_ptr<char, decltype(&g_free)> path(
+        gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser.get())), &g_free);
+    return path ? std::string(path.get()) : std::string();
+}
+
+bool GtkPlatform::file_exists(const std::string& path) { return PosixFiles::file_exists(path); }
+
+bool GtkPlatform::directory_exists(const std::string& path) {
+    return PosixFiles::directory_exists(path);
+}
+
+bool GtkPlatform::delete_file(const std::string& path) { return PosixFiles::delete_file(path); }
+
+bool GtkPlatform::set_current_directory(const std::string& path) {
+    return PosixFiles::set_current_directory(path);
+}
+
+bool GtkPlatform::write_file(const std::string& name, Bytes bytes) {
+    return PosixFiles::write_file(name, bytes);
+}
+
+std::optional<Bytes> GtkPlatform::read_resource(std::string_view type, unsigned id) {
+    return embedded_resource(type, id);
+}
+
+void GtkPlatform::open_document(std::string_view address) {
+    const std::string uri(address);
+    GError* error = nullptr;  // no browser is no news for the player
+    gtk_show_uri_on_window(owner_, uri.c_str(), GDK_CURRENT_TIME, &error);
+    g_clear_error(&error);
+}
+
+void GtkPlatform::end_program() { std::exit(EXIT_SUCCESS); }
+
+}  // namespace veldor

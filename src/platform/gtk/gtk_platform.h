@@ -1,0 +1,40 @@
+// The Linux platform: GTK 3 for the dialogs and the document opener, POSIX for
+// the game folder, payloads linked into the executable.
+//
+// Dialogs are modal to the main window once it is known (set_owner). The
+// folder dialog is GtkFileChooserNative, which uses the desktop's portal when
+// there is one and GTK's own chooser otherwise.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace veldor {
+
+class GtkPlatform final : public Platform {
+public:
+    // `title` captions every message box.
+    explicit GtkPlatform(std::string title) : title_(std::move(title)) {}
+
+    void set_owner(GtkWindow* owner) { owner_ = owner; }
+
+    void message_box(std::string_view text, Icon icon) override;
+    std::optional<std::string> browse_for_folder(std::string_view title) override;
+    bool file_exists(const std::string& path) override;
+    bool directory_exists(const std::string& path) override;
+    bool delete_file(const std::string& path) override;
+    bool set_current_directory(const std::string& path) override;
+    bool write_file(const std::string& name, Bytes bytes) override;
+    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
+    void open_document(std::string_view address) override;
+    void end_program() override;
+
+private:
+    std::string title_;
+    GtkWindow* owner_ = nullptr;
+};
+
+}  // namespace veldor

@@ -1,0 +1,173 @@
+#include "platform/gtk/posix_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace veldor {
+namespace {
+
+std::string casefolded(std::string_view name) {
+    std::unique_ptr<char, decltype(&g_free)> folded(
+        g_utf8_casefold(name.data(), static_cast<gssize>(name.size())), &g_free);
+    return folded.get();
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// The entry of `folder` whose name equals `name` but for letter case.
+std::optional<std::string> find_ignoring_case(const std::string& folder, std::string_view name) {
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir) return std::nullopt;
+    const std::string wanted = casefolded(name);
+    while (const dirent* entry = readdir(dir.get()))
+        if (casefolded(entry->d_name) == wanted) return entry->d_name;
+    return std::nullopt;
+}
+
+std::optional<struct stat> status(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return st;
+}
+
+bool is_read_only(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+// Splits "folder/name"; the folder of a bare name is the current one.
+std::pair<std::string, std::string> split(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// Mode for a new file: what creat() would give under the process's umask.
+mode_t new_file_mode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// A temporary file beside the target, removed unless it was moved over it.
+class TempFile {
+public:
+    TempFile(const std::string& folder, const std::string& name)
+        : path_(folder + "/." + name + ".XXXXXX"), fd_(mkstemp(path_.data())), created_(fd_ >= 0) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (created_ && !moved_) ::unlink(path_.c_str());
+    }
+
+    // Writes, sets the mode, flushes to disk and closes: after this the
+    // contents are whole, or the file is abandoned.
+    bool fill(Bytes bytes, mode_t mode) {
+        if (fd_ < 0) return false;
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) return false;
+        return ::close(std::exchange(fd_, -1)) == 0;
+    }
+
+    bool move_over(const std::string& target) {
+        moved_ = ::rename(path_.c_str(), target.c_str()) == 0;
+        return moved_;
+    }
+
+private:
+    std::string path_;
+    int fd_;
+    bool created_;
+    bool moved_ = false;
+};
+
+// Makes a rename in `folder` durable.
+void sync_folder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::optional<std::string> PosixFiles::resolve(const std::string& path, bool may_be_new) {
+    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    std::string resolved = absolute ? "" : ".";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("/\\", start);
+        if (end == std::string::npos) end = path.size();
+        const std::string_view name = std::string_view(path).substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".") continue;
+
+        const std::string folder = resolved.empty() ? "/" : resolved;
+        std::string exact = resolved + "/" + std::string(name);
+        struct stat st {};
+        if (::lstat(exact.c_str(), &st) == 0) {
+            resolved = std::move(exact);
+        } else if (auto found = find_ignoring_case(folder, name)) {
+            resolved += "/" + *found;
+        } else if (may_be_new && end == path.size() && status(folder)) {
+            resolved = std::move(exact);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return resolved.empty() ? "/" : resolved;
+}
+
+bool PosixFiles::file_exists(const std::string& path) {
+    const auto resolved = resolve(path);
+    const auto st = resolved ? status(*resolved) : std::nullopt;
+    return st && S_ISREG(st->st_mode);
+}
+
+bool PosixFiles::directory_exists(const std::string& path) {
+    const auto resolved = resolve(path);
+    const auto st = resolved ? status(*resolved) : std::nullopt;
+    return st && S_ISDIR(st->st_mode);
+}
+
+bool PosixFiles::delete_file(const std::string& path) {
+    const auto resolved = resolve(path);
+    const auto st = resolved ? status(*resolved) : std::nullopt;
+    if (!st || !S_ISREG(st->st_mode) || is_read_only(*st)) return false;
+    return ::unlink(resolved->c_str()) == 0;
+}
+
+bool PosixFiles::set_current_directory(const std::string& path) {
+    const auto resolved = resolve(path);
+    return resolved && ::chdir(resolved->c_str()) == 0;
+}
+
+bool PosixFiles::write_file(const std::string& name, Bytes bytes) {
+    const auto target = resolve(name, true);
+    if (!target) return false;
+    mode_t mode = new_file_mode();
+    if (const auto st = status(*target)) {
+        if (!S_ISREG(st->st_mode) || is_read_only(*st)) return false;
+        mode = st->st_mode & 07777;
+    }
+    const auto [folder, file] = split(*target);
+    TempFile temp(folder, file);
+    if (!temp.fill(bytes, mode) || !temp.move_over(*target)) return false;
+    sync_folder(folder);
+    return true;
+}
+
+}  // namespace veldor

@@ -1,0 +1,42 @@
+// The payloads linked into the Linux build, found as Windows finds resources.
+#include "platform/gtk/embedded_payloads.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "payload/payloads.h"
+
+namespace veldor {
+namespace {
+
+std::vector<unsigned char> payload_file(std::string_view name) {
+    std::ifstream in(std::filesystem::path(VELDOR_PAYLOAD_DIR) / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(EmbeddedPayloads, EachIsItsFileByteForByteUnderAnyCaseOfItsType) {
+    for (const Payload& p : payloads) {
+        SCOPED_TRACE(p.file_name);
+        const auto expected = payload_file(p.file_name);
+        ASSERT_FALSE(expected.empty());
+        for (const char* type : {"custom", "CUSTOM", "Custom"}) {
+            const auto bytes = embedded_resource(type, p.id);
+            ASSERT_TRUE(bytes);
+            EXPECT_TRUE(std::ranges::equal(*bytes, expected));
+        }
+    }
+}
+
+TEST(EmbeddedPayloads, NothingElseIsFound) {
+    EXPECT_FALSE(embedded_resource("custom", 105));
+    EXPECT_FALSE(embedded_resource("custom", 100));
+    EXPECT_FALSE(embedded_resource("icon", 101));
+    EXPECT_FALSE(embedded_resource("customs", 101));
+}
+
+}  // namespace
+}  // namespace veldor

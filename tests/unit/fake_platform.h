@@ -1,0 +1,61 @@
+// A scripted platform: an in-memory game folder, a folder dialog that answers
+// from the script, message boxes recorded, and any operation made to fail.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace veldor::testing {
+
+enum class Op { delete_file, set_current_directory, write_file };
+
+struct Box {
+    std::string text;
+    Icon icon;
+    bool operator==(const Box&) const = default;
+};
+
+using Blob = std::vector<unsigned char>;
+
+class FakePlatform : public Platform {
+public:
+    FakePlatform();
+
+    // The script.
+    std::optional<std::string> dialog_answer;  // nullopt: the player cancels
+    std::set<std::string> directories;
+    std::map<std::string, Blob> files;
+    std::map<unsigned, Blob> resources;  // of type CUSTOM
+    std::set<std::pair<Op, std::string>> failures;
+
+    // What happened.
+    std::vector<Box> boxes;
+    std::vector<std::string> written;  // in order
+    std::vector<std::string> opened;
+    std::string current_directory = "C:\\";
+    bool ended = false;
+
+    // Paths as the fake keys them: no doubled or trailing separator.
+    static std::string normal(const std::string& path);
+
+    void message_box(std::string_view text, Icon icon) override;
+    std::optional<std::string> browse_for_folder(std::string_view title) override;
+    bool file_exists(const std::string& path) override;
+    bool directory_exists(const std::string& path) override;
+    bool delete_file(const std::string& path) override;
+    bool set_current_directory(const std::string& path) override;
+    bool write_file(const std::string& name, Bytes bytes) override;
+    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
+    void open_document(std::string_view address) override;
+    void end_program() override;
+
+private:
+    bool fails(Op op, const std::string& path) const { return failures.contains({op, path}); }
+};
+
+}  // namespace veldor::testing
