@@ -46,7 +46,7 @@ struct Control {
     std::string_view caption;
     Rect twips;
     int tab_index;
-    std::optional<Font> font;  // nullopt: the window's default font
+    std::optional<Font> font;  // nullopt: the window's font
     TextColour colour;
     Command on_click;
 };
@@ -56,11 +56,15 @@ struct WindowForm {
     int client_width;  // twips
     int client_height;
     std::string_view initial_focus;  // a control name
+    Font font;                       // for controls without a font of their own
 };
 
-inline constexpr WindowForm main_window{"VELDOR汉化补丁V1.2", 6645, 2910, "comInstall"};
-
 inline constexpr Font song_ti{"宋体", 10.5, 400, false, 134};
+inline constexpr Font song_ti_small{"宋体", 9, 400, false, 134};
+
+inline constexpr WindowForm main_window{"VELDOR汉化补丁V1.2", 6645, 2910, "comInstall",
+                                        song_ti_small};
+
 inline constexpr Font comic_link{"Comic Sans MS", 10.5, 700, true, 0};
 
 // In creation order. Labels hold tab indices but never take focus; no button

@@ -17,7 +17,7 @@ inline constexpr Version file_version{1, 2, 0, 0};
 inline constexpr std::string_view product_version = "1.02";
 
 // Shown by the site label and opened when it is clicked.
-inline constexpr std::string_view site_address = "http://www.tavlor.example/";
+inline constexpr std::string_view site_address = "http://tavlor.example/";
 
 // The note shown in the window's text box: CR LF line ends, hard-wrapped for
 // the game's GBK-encoded world (at most 67 bytes a line in code page 936).

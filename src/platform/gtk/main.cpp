@@ -1,26 +1,27 @@
-// The Linux program. For now a bare window holding the Install button, enough
-// to run a whole installation by hand.
+// The Linux program: the window from the table, on the GTK platform.
 #include <gtk/gtk.h>
 
+#include <string>
+
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/main_window.h"
+#include "window/identity.h"
 #include "window/veldor.h"
 
 int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
-    veldor::GtkPlatform platform("VELDOR汉化V1.2");
+    veldor::GtkPlatform platform{std::string(veldor::application_title)};
     veldor::VELDOR form(platform);
+    veldor::gtk::MainWindow window(form);
+    platform.set_owner(window.gtk_window());
 
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(window), "VELDOR汉化补丁V1.2");
-    gtk_container_set_border_width(GTK_CONTAINER(window), 8);
-    platform.set_owner(GTK_WINDOW(window));
-
-    GtkWidget* install = gtk_button_new_with_mnemonic("安 装(_I)");
-    g_signal_connect_swapped(install, "clicked",
-                             G_CALLBACK(+[](veldor::VELDOR* f) { f->comInstall_Click(); }), &form);
-    gtk_container_add(GTK_CONTAINER(window), install);
-    g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
-
-    gtk_widget_show_all(window);
+    // Closing the window ends the program, as Exit does.
+    g_signal_connect(window.gtk_window(), "delete-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer) -> gboolean {
+                         gtk_main_quit();
+                         return TRUE;
+                     }),
+                     nullptr);
+    window.show();
     gtk_main();
 }

@@ -7,13 +7,22 @@
 namespace veldor::gtk {
 namespace {
 
-// Fonts point sizes are converted by Pango at the screen's own resolution, so
-// they grow with the twips-to-pixels scale of the controls.
-constexpr char style_sheet[] = R"css(
+// Point sizes are converted by Pango at the screen's own resolution, so text
+// grows with the twips-to-pixels scale of the controls.
+constexpr char fixed_style[] = R"css(
 .veldor-highlight { color: @theme_selected_bg_color; }
 /* Buttons fit their 25-pixel slots: the theme's padding would outgrow them. */
 .veldor-button { min-height: 0; padding-top: 0; padding-bottom: 0; }
 )css";
+
+// The window's own font, for every control without one of its own.
+std::string window_font_style(const Font& font) {
+    std::string css = ".veldor-main, .veldor-main * { font-family: \"";
+    css += font.face;
+    css += "\"; font-size: " + std::to_string(font.points) + "pt; font-weight: ";
+    css += std::to_string(font.weight) + "; }\n";
+    return css;
+}
 
 double screen_dpi(GtkWidget* widget) {
     const double dpi = gdk_screen_get_resolution(gtk_widget_get_screen(widget));
@@ -176,8 +185,10 @@ GtkWidget* MainWindow::build_label(Slot& slot) {
 }
 
 void MainWindow::apply_style() {
+    gtk_style_context_add_class(gtk_widget_get_style_context(window_), "veldor-main");
+    const std::string css = window_font_style(main_window.font) + fixed_style;
     GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, style_sheet, -1, nullptr);
+    gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
     gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window_),
                                               GTK_STYLE_PROVIDER(provider),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
