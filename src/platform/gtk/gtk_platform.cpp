@@ -33,6 +33,12 @@ std::optional<std::string> GtkPlatform::browse_for_folder(std::string_view title
     std::unique_ptr<GtkFileChooserNative, ObjectUnref> chooser(gtk_file_chooser_native_new(
         caption.c_str(), owner_, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "确定(_O)", "取消(_C)"));
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser.get()), TRUE);
+    // Start at the desktop, as the Windows folder browser does, or at home;
+    // GTK's own start, "Recent", cannot be chosen as a folder.
+    const char* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DESKTOP);
+    const bool has_desktop = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR);
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()),
+                                        has_desktop ? desktop : g_get_home_dir());
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT)
         return std::nullopt;
     // A folder outside the local file system has no path: an empty answer.
