@@ -4,8 +4,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(VELDOR_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VELDOR_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${VELDOR_MINGW_TRIPLE}-g++)
+# The POSIX thread model: GoogleTest needs std::mutex, which the win32 model
+# of GCC 12 lacks. The program itself uses no threads.
+set(CMAKE_C_COMPILER ${VELDOR_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VELDOR_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${VELDOR_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VELDOR_MINGW_TRIPLE})

@@ -77,15 +77,6 @@ private:
     Handle file_;
 };
 
-// Whether another handle keeps `path` from being replaced: it was opened
-// without sharing deletion. Windows refuses the rename itself; Wine does not.
-bool held_open(const std::wstring& path) {
-    Handle probe(CreateFileW(path.c_str(), DELETE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !probe && GetLastError() != ERROR_FILE_NOT_FOUND;
-}
-
 }  // namespace
 
 void Win32Platform::message_box(std::string_view text, Icon icon) {
@@ -142,8 +133,9 @@ bool Win32Platform::write_file(const std::string& name, Bytes bytes) {
     if (attributes != no_attributes &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
-    if (attributes != no_attributes && held_open(target)) return false;
 
+    // A target held open without delete sharing makes the rename fail, on
+    // Windows and Wine alike, and the temporary file goes.
     TempFile temp(folder_of(target));
     return temp && temp.write(bytes) && temp.replace(target);
 }
