@@ -6,7 +6,10 @@
 # Gecko are never needed; skipping them keeps wineboot from offering downloads.
 set -e
 [ $# -ge 2 ] || { echo "usage: $0 PREFIX --init | PROGRAM [ARGS...]" >&2; exit 2; }
-WINEPREFIX=$1
+case $1 in
+    /*) WINEPREFIX=$1 ;;
+    *) WINEPREFIX=$(pwd)/$1 ;;  # Wine wants it absolute
+esac
 shift
 export WINEPREFIX
 export WINEARCH=win32

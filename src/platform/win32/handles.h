@@ -53,7 +53,8 @@ private:
 
 // Single-threaded apartment for the calling (UI) thread, as the shell's
 // dialogs require. Joining one that exists is fine; a thread already in the
-// multithreaded apartment is left as it is.
+// multithreaded apartment is left as it is. Held for the program's life:
+// left between two dialogs, Wine's second dialog did not appear.
 class ComApartment {
 public:
     ComApartment()

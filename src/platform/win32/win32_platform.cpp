@@ -6,7 +6,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace veldor {
@@ -85,7 +84,6 @@ void Win32Platform::message_box(std::string_view text, Icon icon) {
 }
 
 std::optional<std::string> Win32Platform::browse_for_folder(std::string_view title) {
-    const win32::ComApartment com;
     const std::wstring wide_title = widen(title);
     wchar_t display_name[MAX_PATH] = {};
     BROWSEINFOW info{};

@@ -10,11 +10,14 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace veldor {
 
 class Win32Platform final : public Platform {
 public:
+    // Construct on the UI thread: it joins that thread to a single-threaded
+    // COM apartment for its lifetime, as the shell's folder dialog requires.
     // `owner` may be null until the main window exists (see set_owner).
     // Resources are read from `resources`, null meaning the program itself.
     Win32Platform(HWND owner, std::wstring caption, HMODULE resources = nullptr)
@@ -34,6 +37,7 @@ public:
     [[noreturn]] void end_program() override;
 
 private:
+    win32::ComApartment com_;
     HWND owner_;
     std::wstring caption_;
     HMODULE resources_;
