@@ -20,9 +20,9 @@ using win32::narrow;
 
 using Names = std::vector<std::wstring>;
 
-std::vector<unsigned char> pattern(std::size_t size, unsigned char seed) {
+std::vector<unsigned char> pattern(std::size_t size, unsigned char first) {
     std::vector<unsigned char> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(seed + i * 7);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(first + i * 7);
     return bytes;
 }
 
