@@ -1,0 +1,46 @@
+// The Win32 face of the installer: veldor::Platform on the Windows API, wide
+// ("W") functions only. Runs the same under Wine, with two differences the
+// code allows for: Wine as root ignores read-only attributes when writing,
+// deleting or renaming, so those are checked here explicitly.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace veldor {
+
+class Win32Platform final : public Platform {
+public:
+    // Construct on the UI thread: it joins that thread to a single-threaded
+    // COM apartment for its lifetime, as the shell's folder dialog requires.
+    // `owner` may be null until the main window exists (see set_owner).
+    // Resources are read from `resources`, null meaning the program itself.
+    Win32Platform(HWND owner, std::wstring caption, HMODULE resources = nullptr)
+        : owner_(owner), caption_(std::move(caption)), resources_(resources) {}
+
+    void set_owner(HWND owner) { owner_ = owner; }
+
+    void message_box(std::string_view text, Icon icon) override;
+    std::optional<std::string> browse_for_folder(std::string_view title) override;
+    bool file_exists(const std::string& path) override;
+    bool directory_exists(const std::string& path) override;
+    bool delete_file(const std::string& path) override;
+    bool set_current_directory(const std::string& path) override;
+    bool write_file(const std::string& name, Bytes bytes) override;
+    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
+    void open_document(std::string_view address) override;
+    [[noreturn]] void end_program() override;
+
+private:
+    win32::ComApartment com_;
+    HWND owner_;
+    std::wstring caption_;
+    HMODULE resources_;
+};
+
+}  // namespace veldor
