@@ -8,6 +8,7 @@ Needs an X display and a D-Bus session bus (run it under dbus-run-session).
 
 import filecmp
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -30,6 +31,17 @@ PAYLOADS = {  # installed file -> payload file
     "config.dat": "config.dat",
 }
 SUPERSEDED = ["data/gui/ZQ05_Tit.ttf", "data/gui/ZQSSanCB.ttf"]
+ABOUT = r"Tavlor网—Tavlor论坛—TavlorFM工作组\n\n编译软件：\S[^\n]*\n\n作者：Ostrvik"
+INSTALL, EXIT, ABOUT_BUTTON, NOTE = (
+    "push button:安 装(I)", "push button:退 出(E)", "push button:关 于(A)", "text:")
+SLOTS = {  # each control's clipping slot: left, top, width, height in pixels
+    "安 装(I)": (8, 128, 97, 25),
+    "退 出(E)": (112, 128, 97, 25),
+    "关 于(A)": (8, 160, 97, 25),
+    "note": (8, 8, 425, 113),
+    SITE: (256, 136, 177, 25),
+    "Tavlor社区——我们每天都在进步": (224, 168, 201, 17),
+}
 TIMEOUT = 15.0  # seconds, for anything the program should do promptly
 
 
@@ -45,146 +57,117 @@ def check(condition, message):
 def wait_for(what, probe, timeout=TIMEOUT):
     """Polls `probe` until it returns something truthy; fails after `timeout`."""
     deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out waiting for {what}")
+    while not (value := probe()):
+        check(time.monotonic() < deadline, f"timed out waiting for {what}")
         time.sleep(0.1)
+    return value
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=TIMEOUT)
+def run(*command):
+    return subprocess.run(command, capture_output=True, text=True, timeout=TIMEOUT).stdout
 
 
 def windows_named(title):
-    found = xdotool("search", "--onlyvisible", "--name", f"^{title}$")
-    return [w for w in found.stdout.split()]
+    return run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").split()
 
 
 def press(window, *keys):
     """Gives `window` the keyboard focus (there is no window manager) and types."""
-    xdotool("windowfocus", "--sync", window)
-    xdotool("key", "--delay", "50", *keys)
+    run("xdotool", "windowfocus", "--sync", window)
+    run("xdotool", "key", "--delay", "50", *keys)
 
 
-# --- the accessibility tree ------------------------------------------------
+def click(node):
+    r = node.get_extents(Atspi.CoordType.SCREEN)
+    run("xdotool", "mousemove", "--sync", str(r.x + r.width // 2), str(r.y + r.height // 2))
+    run("xdotool", "click", "1")
+
+
+def children(node):
+    return [c for c in map(node.get_child_at_index, range(node.get_child_count())) if c is not None]
 
 
 def walk(node):
     yield node
-    for i in range(node.get_child_count()):
-        child = node.get_child_at_index(i)
-        if child is not None:
-            yield from walk(child)
+    for child in children(node):
+        yield from walk(child)
 
 
-def application(pid):
-    desktop = Atspi.get_desktop(0)
-    for i in range(desktop.get_child_count()):
-        app = desktop.get_child_at_index(i)
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
-def showing_toplevels(pid):
-    app = application(pid)
-    if app is None:
-        return []
-    app.clear_cache()
-    children = [app.get_child_at_index(i) for i in range(app.get_child_count())]
-    return [c for c in children if c is not None and c.get_state_set().contains(Atspi.StateType.SHOWING)]
-
-
-def main_frame(pid):
-    frames = [t for t in showing_toplevels(pid) if t.get_name() == WINDOW_TITLE]
-    return frames[0] if frames else None
-
-
-def dialogs(pid):
-    """Showing dialogs. A message box's accessible name is its kind ("Error"
-    for an error box), not its title, so it is found by role."""
-    return [t for t in showing_toplevels(pid) if t.get_role() in (Atspi.Role.DIALOG, Atspi.Role.ALERT)]
-
-
-def texts_in(node):
-    """Every non-empty label's text under `node`, in tree order."""
+def labels(node):
     return [n.get_name() for n in walk(node) if n.get_role() == Atspi.Role.LABEL and n.get_name()]
 
 
-def focused_control(pid):
-    frame = main_frame(pid)
-    if frame is None:
-        return None
-    for node in walk(frame):
-        if node.get_state_set().contains(Atspi.StateType.FOCUSED):
-            return node
-    return None
-
-
-def describe(node):
-    if node is None:
-        return None
-    return f"{node.get_role_name()}:{node.get_name()}"
-
-
-# --- the program -----------------------------------------------------------
+def write(path, content, mode=0o644):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb" if isinstance(content, bytes) else "w") as f:
+        f.write(content)
+    os.chmod(path, mode)
 
 
 class Program:
     def __init__(self, path, home):
-        self.home = home
-        env = dict(os.environ)
-        env.pop("GTK_USE_PORTAL", None)
-        env.update(
-            HOME=home,
-            XDG_CONFIG_HOME=os.path.join(home, "config"),
-            XDG_DATA_HOME=os.path.join(home, "data"),
-            XDG_CACHE_HOME=os.path.join(home, "cache"),
-            GSETTINGS_BACKEND="memory",
-            GTK_A11Y="atspi",
-            NO_AT_BRIDGE="0",
-        )
+        env = {k: v for k, v in os.environ.items() if k != "GTK_USE_PORTAL"}
+        env.update(HOME=home, XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
+                   XDG_CACHE_HOME=f"{home}/cache", GSETTINGS_BACKEND="memory",
+                   GTK_A11Y="atspi", NO_AT_BRIDGE="0")
         self.process = subprocess.Popen([path], env=env, cwd=home)
         self.window = wait_for("the main window", lambda: windows_named(WINDOW_TITLE))[0]
-        wait_for("the window on the accessibility bus", lambda: main_frame(self.pid))
+        wait_for("the window on the accessibility bus", self.frame)
 
-    @property
-    def pid(self):
-        return self.process.pid
+    def toplevels(self):
+        """The program's showing windows on the accessibility bus."""
+        for app in children(Atspi.get_desktop(0)):
+            if app.get_process_id() == self.process.pid:
+                app.clear_cache()
+                return [t for t in children(app) if t.get_state_set().contains(Atspi.StateType.SHOWING)]
+        return []
+
+    def frame(self):
+        return next((t for t in self.toplevels() if t.get_name() == WINDOW_TITLE), None)
+
+    def find(self, test):
+        return next(n for n in walk(self.frame()) if test(n))
+
+    def focused(self):
+        frame = self.frame()
+        focused = [n for n in walk(frame) if n.get_state_set().contains(Atspi.StateType.FOCUSED)] if frame else []
+        return f"{focused[0].get_role_name()}:{focused[0].get_name()}" if focused else None
 
     def alive(self):
         return self.process.poll() is None
 
-    def wait_for_end(self):
+    def ends(self):
         try:
-            return self.process.wait(timeout=TIMEOUT)
+            return self.process.wait(timeout=TIMEOUT) == 0
         except subprocess.TimeoutExpired:
-            raise Failure("the program did not end")
+            return False
 
     def stop(self):
         if self.alive():
             self.process.kill()
             self.process.wait(timeout=TIMEOUT)
 
-    def message_box(self):
-        """Waits for a message box; answers its window and its texts."""
+    def message_box(self, pattern):
+        """Waits for the one message box, checks its text and presses Enter. A
+        message box's accessible name is its kind, not its title, so it is
+        found by role."""
         window = wait_for("a message box", lambda: windows_named(BOX_TITLE))[0]
-        boxes = wait_for("the message box's text", lambda: [d for d in dialogs(self.pid) if texts_in(d)])
+        boxes = wait_for("the message box's text", lambda: [
+            t for t in self.toplevels() if t.get_role() in (Atspi.Role.DIALOG, Atspi.Role.ALERT) and labels(t)])
+        texts = [t.replace("\r\n", "\n") for t in labels(boxes[0])]
         check(len(boxes) == 1, "more than one dialog is showing")
-        return window, texts_in(boxes[0])
+        check(len(texts) == 1 and re.fullmatch(pattern, texts[0]), f"expected {pattern!r}, got {texts}")
+        press(window, "Return")
+        wait_for("the message box to close", lambda: not windows_named(BOX_TITLE) or not self.alive())
 
-    def no_message_box_for(self, seconds):
+    def quiet_for(self, seconds):
+        """No dialog appears and the program stays."""
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
             check(not windows_named(BOX_TITLE), "a message box appeared")
+            check(not windows_named(FOLDER_DIALOG_TITLE), "the folder dialog appeared")
             time.sleep(0.1)
-
-    def dismiss(self, box_window):
-        press(box_window, "Return")
-        wait_for("the message box to close", lambda: not windows_named(BOX_TITLE) or not self.alive())
+        check(self.alive(), "the program ended")
 
     def choose_folder(self, folder):
         """Install: types the folder into the chooser's location entry."""
@@ -193,216 +176,119 @@ class Program:
         time.sleep(0.3)  # the chooser loads its folder
         press(dialog, "ctrl+l")
         time.sleep(0.2)
-        xdotool("type", "--delay", "20", folder)
+        run("xdotool", "type", "--delay", "20", folder)
         time.sleep(0.5)  # the entry completes inline; Delete drops the completion
         press(dialog, "Delete", "Return")
         wait_for("the folder dialog to close", lambda: not windows_named(FOLDER_DIALOG_TITLE))
 
 
 def make_home(root):
-    home = os.path.join(root, "home")
-    os.makedirs(os.path.join(home, "config"))
-    os.makedirs(os.path.join(home, "data", "applications"))
-    os.makedirs(os.path.join(home, "cache"))
-    # A stand-in web browser that notes the address it was asked to open.
-    opened = os.path.join(root, "opened.txt")
-    browser = os.path.join(root, "browser")
-    with open(browser, "w") as f:
-        f.write(f'#!/bin/sh\nprintf "%s" "$1" > "{opened}"\n')
-    os.chmod(browser, 0o755)
-    with open(os.path.join(home, "data", "applications", "test-browser.desktop"), "w") as f:
-        f.write(
-            "[Desktop Entry]\nType=Application\nName=Test browser\n"
-            f"Exec={browser} %u\nMimeType=x-scheme-handler/http;\n"
-        )
-    with open(os.path.join(home, "config", "mimeapps.list"), "w") as f:
-        f.write("[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n")
+    """A home whose web browser is a script noting the address it was asked to open."""
+    home, opened, browser = f"{root}/home", f"{root}/opened.txt", f"{root}/browser"
+    write(browser, f'#!/bin/sh\nprintf "%s" "$1" > "{opened}"\n', 0o755)
+    write(f"{home}/data/applications/test-browser.desktop",
+          f"[Desktop Entry]\nType=Application\nName=Test browser\nExec={browser} %u\n"
+          "MimeType=x-scheme-handler/http;\n")
+    write(f"{home}/config/mimeapps.list",
+          "[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n")
+    os.makedirs(f"{home}/cache")
     return home, opened
-
-
-def make_game(root, name, with_data=True):
-    folder = os.path.join(root, name)
-    os.makedirs(folder)
-    if with_data:
-        os.makedirs(os.path.join(folder, "data", "cmn", "fe"))
-        os.makedirs(os.path.join(folder, "data", "gui"))
-        for font in SUPERSEDED:
-            with open(os.path.join(folder, font), "wb") as f:
-                f.write(b"old font")
-    return folder
-
-
-def snapshot(folder):
-    result = {}
-    for base, _, files in os.walk(folder):
-        for name in files:
-            path = os.path.join(base, name)
-            with open(path, "rb") as f:
-                result[os.path.relpath(path, folder)] = f.read()
-    return result
-
-
-def check_installed(folder, payload_dir):
-    for installed, payload in PAYLOADS.items():
-        path = os.path.join(folder, installed)
-        check(os.path.isfile(path), f"{installed} was not written")
-        check(
-            filecmp.cmp(path, os.path.join(payload_dir, payload), shallow=False),
-            f"{installed} differs from the payload {payload}",
-        )
-    for font in SUPERSEDED:
-        check(not os.path.exists(os.path.join(folder, font)), f"{font} is still there")
 
 
 # --- the cases -------------------------------------------------------------
 
 
 def case_install(program, root, payload_dir, _opened):
-    wrong = make_game(root, "not-a-game", with_data=False)
+    wrong = f"{root}/not-a-game"
+    os.makedirs(wrong)
     program.choose_folder(wrong)
-    box, texts = program.message_box()
-    check(texts == ["路径错误"], f"expected the path error, got {texts}")
-    program.dismiss(box)
-    time.sleep(1.0)  # the window stays for a second attempt
-    check(program.alive() and windows_named(WINDOW_TITLE), "the window went away after an error")
-    check(os.listdir(wrong) == [], "the wrong folder was written to")
+    program.message_box("路径错误")
+    program.quiet_for(1.0)  # the window stays for a second attempt
+    check(windows_named(WINDOW_TITLE) and not os.listdir(wrong), "the window went, or the folder changed")
 
-    game = make_game(root, "game")
+    game = f"{root}/game"
+    os.makedirs(f"{game}/data/cmn/fe")
+    for font in SUPERSEDED:
+        write(f"{game}/{font}", b"old font")
     program.choose_folder(game)
-    box, texts = program.message_box()
-    check(texts == ["安装完毕"], f"expected the completion message, got {texts}")
-    program.dismiss(box)
-    check(program.wait_for_end() == 0, "the program did not end normally")
-    check_installed(game, payload_dir)
+    program.message_box("安装完毕")
+    check(program.ends(), "the program did not end normally")
+    for installed, payload in PAYLOADS.items():
+        path = f"{game}/{installed}"
+        check(os.path.isfile(path) and filecmp.cmp(path, f"{payload_dir}/{payload}", shallow=False),
+              f"{installed} is not the payload {payload}")
+    check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
 
 
 def case_exit_after_failure(program, root, _payload_dir, _opened):
-    # The fonts folder is missing: the installation is refused untouched.
-    game = make_game(root, "half-game", with_data=False)
-    os.makedirs(os.path.join(game, "data", "cmn", "fe"))
-    with open(os.path.join(game, "data", "cmn", "fe", "eng.db"), "wb") as f:
-        f.write(b"the game's own")
-    before = snapshot(game)
+    game = f"{root}/half-game"  # the fonts folder is missing
+    write(f"{game}/data/cmn/fe/eng.db", b"the game's own")
+    before = list(os.walk(game))
     program.choose_folder(game)
-    box, texts = program.message_box()
-    check(texts == ["路径错误"], f"expected the path error, got {texts}")
-    program.dismiss(box)
+    program.message_box("路径错误")
     press(program.window, "alt+e")
-    check(program.wait_for_end() == 0, "Exit did not end the program normally")
-    check(snapshot(game) == before, "the game folder changed")
+    check(program.ends(), "Exit did not end the program normally")
+    with open(f"{game}/data/cmn/fe/eng.db", "rb") as f:
+        check(list(os.walk(game)) == before and f.read() == b"the game's own", "the game folder changed")
 
 
 def case_about(program, _root, _payload_dir, _opened):
-    for attempt in (1, 2):
+    for _ in range(2):
         press(program.window, "alt+a")
-        box, texts = program.message_box()
-        check(len(texts) == 1, f"About {attempt}: expected one text, got {texts}")
-        lines = texts[0].replace("\r\n", "\n").split("\n")
-        check(len(lines) == 5, f"About {attempt}: expected five lines, got {lines}")
-        check(lines[0] == "Tavlor网—Tavlor论坛—TavlorFM工作组", f"first line {lines[0]!r}")
-        check(lines[1] == "" and lines[3] == "", f"blank lines missing: {lines}")
-        check(lines[2].startswith("编译软件：") and len(lines[2]) > 5, f"compiler line {lines[2]!r}")
-        check(lines[4] == "作者：Ostrvik", f"author line {lines[4]!r}")
-        program.dismiss(box)
+        program.message_box(ABOUT)
         check(program.alive(), "About ended the program")
     press(program.window, "alt+e")
-    check(program.wait_for_end() == 0, "Exit did not end the program normally")
-
-
-def control_centre(program, name):
-    for node in walk(main_frame(program.pid)):
-        if node.get_name() == name:
-            r = node.get_extents(Atspi.CoordType.SCREEN)
-            return r.x + r.width // 2, r.y + r.height // 2
-    raise Failure(f"no control named {name}")
-
-
-def click_at(program, point):
-    xdotool("mousemove", "--sync", str(point[0]), str(point[1]))
-    xdotool("click", "1")
+    check(program.ends(), "Exit did not end the program normally")
 
 
 def case_site(program, _root, _payload_dir, opened):
-    click_at(program, control_centre(program, SITE))
+    click(program.find(lambda n: n.get_name() == SITE))
     address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
     check(address == SITE, f"opened {address!r}")
-    program.no_message_box_for(1.0)
-    check(program.alive(), "opening the site ended the program")
+    program.quiet_for(1.0)
 
 
 def case_focus(program, _root, _payload_dir, _opened):
-    expected_install = "push button:安 装(I)"
-    check(describe(focused_control(program.pid)) == expected_install, "focus does not start on Install")
-    cycle = ["push button:退 出(E)", "text:", "push button:关 于(A)", expected_install]
-    for step in cycle:
-        press(program.window, "Tab")
-        wait_for(f"Tab to {step}", lambda: describe(focused_control(program.pid)) == step)
-    for step in reversed(cycle[:-1]):
-        press(program.window, "shift+Tab")
-        wait_for(f"Shift+Tab to {step}", lambda: describe(focused_control(program.pid)) == step)
+    def move(keys, to):
+        press(program.window, *keys)
+        wait_for(f"{' '.join(keys)} to {to}", lambda: program.focused() == to)
 
-    # The note box: Enter and Escape start nothing, a click focuses it.
-    press(program.window, "Tab")  # from Exit
-    wait_for("focus in the note", lambda: describe(focused_control(program.pid)) == "text:")
+    check(program.focused() == INSTALL, "focus does not start on Install")
+    for to in (EXIT, NOTE, ABOUT_BUTTON, INSTALL):
+        move(["Tab"], to)
+    for to in (ABOUT_BUTTON, NOTE, EXIT):
+        move(["shift+Tab"], to)
+    # In the note, Enter and Escape start nothing; a click focuses it.
+    move(["Tab"], NOTE)
     press(program.window, "Return", "Escape")
-    program.no_message_box_for(1.0)
-    check(not windows_named(FOLDER_DIALOG_TITLE), "Enter in the note started the installation")
-    check(program.alive(), "Enter or Escape in the note ended the program")
-
-    press(program.window, "shift+Tab", "shift+Tab")  # to Install
-    wait_for("focus back on Install", lambda: describe(focused_control(program.pid)) == expected_install)
-    note = next(n for n in walk(main_frame(program.pid)) if n.get_role() == Atspi.Role.TEXT)
-    r = note.get_extents(Atspi.CoordType.SCREEN)
-    click_at(program, (r.x + r.width // 2, r.y + r.height // 2))
-    wait_for("a click to focus the note", lambda: describe(focused_control(program.pid)) == "text:")
+    program.quiet_for(1.0)
+    move(["shift+Tab", "shift+Tab"], INSTALL)
+    click(program.find(lambda n: n.get_role() == Atspi.Role.TEXT))
+    wait_for("a click to focus the note", lambda: program.focused() == NOTE)
 
 
 def case_layout(program, _root, _payload_dir, _opened):
-    geometry = xdotool("getwindowgeometry", "--shell", program.window).stdout
-    values = dict(line.split("=", 1) for line in geometry.split())
+    geometry = run("xdotool", "getwindowgeometry", "--shell", program.window)
     # 6645 x 2910 twips at the 96 DPI of a plain X server.
-    check((values["WIDTH"], values["HEIGHT"]) == ("443", "194"), f"window is {geometry}")
-    hints = subprocess.run(
-        ["xprop", "-id", program.window, "WM_NORMAL_HINTS", "_NET_WM_ICON"],
-        capture_output=True, text=True, timeout=TIMEOUT,
-    ).stdout
-    check("minimum size: 443 by 194" in hints and "maximum size: 443 by 194" in hints,
-          f"the window can be resized: {hints[:300]}")
-    check("Icon (16 x 16)" in hints and "Icon (32 x 32)" in hints, "the window has no 16 and 32 pixel icons")
+    check("\nWIDTH=443\nHEIGHT=194\n" in geometry, f"window is {geometry}")
+    hints = run("xprop", "-id", program.window, "WM_NORMAL_HINTS", "_NET_WM_ICON")
+    for hint in ("minimum size: 443 by 194", "maximum size: 443 by 194", "Icon (16 x 16)", "Icon (32 x 32)"):
+        check(hint in hints, f"no {hint!r} in {hints[:300]}")
 
-    # Each control sits in a slot that clips it; the slots hang from the
-    # window's fixed-position container. Left, top, width, height in pixels.
-    expected = {
-        "安 装(I)": (8, 128, 97, 25),
-        "退 出(E)": (112, 128, 97, 25),
-        "关 于(A)": (8, 160, 97, 25),
-        "note": (8, 8, 425, 113),
-        SITE: (256, 136, 177, 25),
-        "Tavlor社区——我们每天都在进步": (224, 168, 201, 17),
-    }
-    frame = main_frame(program.pid)
+    # The slots hang from the window's fixed-position container.
+    frame = program.frame()
     origin = frame.get_extents(Atspi.CoordType.SCREEN)
-    fixed = frame.get_child_at_index(0)
-    for i in range(fixed.get_child_count()):
-        slot = fixed.get_child_at_index(i)
-        names = [n.get_name() for n in walk(slot) if n.get_name()]
-        has_note = any(n.get_role() == Atspi.Role.TEXT for n in walk(slot))
-        key = "note" if has_note else (names[0] if names else None)
-        check(key in expected, f"unexpected slot holding {names}")
+    slots = []
+    for slot in children(frame.get_child_at_index(0)):
+        nodes = list(walk(slot))
+        note = any(n.get_role() == Atspi.Role.TEXT for n in nodes)
         r = slot.get_extents(Atspi.CoordType.SCREEN)
-        got = (r.x - origin.x, r.y - origin.y, r.width, r.height)
-        check(got == expected.pop(key), f"{key} is at {got}")
-    check(not expected, f"controls not found: {list(expected)}")
+        slots.append(("note" if note else next((n.get_name() for n in nodes if n.get_name()), None),
+                      (r.x - origin.x, r.y - origin.y, r.width, r.height)))
+    check(len(slots) == len(SLOTS) and dict(slots) == SLOTS, f"slots are {slots}")
 
 
-CASES = {
-    "install": case_install,
-    "exit_after_failure": case_exit_after_failure,
-    "about": case_about,
-    "site": case_site,
-    "focus": case_focus,
-    "layout": case_layout,
-}
+CASES = {name[len("case_"):]: case for name, case in globals().items() if name.startswith("case_")}
 
 
 def main():
@@ -418,8 +304,7 @@ def main():
         program = Program(os.path.abspath(program_path), home)
         CASES[case](program, root, payload_dir, opened)
     except Failure as failure:
-        print(f"FAIL {case}: {failure}", file=sys.stderr)
-        sys.exit(1)
+        sys.exit(f"FAIL {case}: {failure}")
     finally:
         if program is not None:
             program.stop()

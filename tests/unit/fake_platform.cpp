@@ -1,17 +1,13 @@
 #include "fake_platform.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace veldor::testing {
 
-FakePlatform::FakePlatform() {
-    // Distinct contents per payload, so a mix-up shows.
-    for (unsigned id : {101u, 102u, 103u, 104u})
-        resources[id] = Blob(id, static_cast<unsigned char>(id));
-}
+namespace {
 
-std::string FakePlatform::normal(const std::string& path) {
+// Paths as the fake keys them: no doubled or trailing separator.
+std::string normal(const std::string& path) {
     std::string out;
     for (char c : path)
         if (!(c == '\\' && !out.empty() && out.back() == '\\')) out += c;
@@ -19,13 +15,7 @@ std::string FakePlatform::normal(const std::string& path) {
     return out;
 }
 
-void FakePlatform::message_box(std::string_view text, Icon icon) {
-    boxes.push_back({std::string(text), icon});
-}
-
-std::optional<std::string> FakePlatform::browse_for_folder(std::string_view) {
-    return dialog_answer;
-}
+}  // namespace
 
 bool FakePlatform::file_exists(const std::string& path) { return files.contains(normal(path)); }
 
@@ -54,16 +44,11 @@ bool FakePlatform::write_file(const std::string& name, Bytes bytes) {
 }
 
 std::optional<Bytes> FakePlatform::read_resource(std::string_view type, unsigned id) {
-    const auto upper = [](char c) { return static_cast<char>(std::toupper(c)); };
     std::string name(type);
-    std::ranges::transform(name, name.begin(), upper);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const auto found = resources.find(id);
     if (name != "CUSTOM" || found == resources.end()) return std::nullopt;
     return Bytes(found->second);
 }
-
-void FakePlatform::open_document(std::string_view address) { opened.emplace_back(address); }
-
-void FakePlatform::end_program() { ended = true; }
 
 }  // namespace veldor::testing

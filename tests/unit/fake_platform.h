@@ -24,13 +24,13 @@ using Blob = std::vector<unsigned char>;
 
 class FakePlatform : public Platform {
 public:
-    FakePlatform();
-
     // The script.
     std::optional<std::string> dialog_answer;  // nullopt: the player cancels
     std::set<std::string> directories;
     std::map<std::string, Blob> files;
-    std::map<unsigned, Blob> resources;  // of type CUSTOM
+    // Of type CUSTOM, distinct so that a mix-up shows.
+    std::map<unsigned, Blob> resources{
+        {101, Blob(101, 101)}, {102, Blob(102, 102)}, {103, Blob(103, 103)}, {104, Blob(104, 104)}};
     std::set<std::pair<Op, std::string>> failures;
 
     // What happened.
@@ -40,19 +40,20 @@ public:
     std::string current_directory = "C:\\";
     bool ended = false;
 
-    // Paths as the fake keys them: no doubled or trailing separator.
-    static std::string normal(const std::string& path);
-
-    void message_box(std::string_view text, Icon icon) override;
-    std::optional<std::string> browse_for_folder(std::string_view title) override;
+    void message_box(std::string_view text, Icon icon) override {
+        boxes.push_back({std::string(text), icon});
+    }
+    std::optional<std::string> browse_for_folder(std::string_view) override {
+        return dialog_answer;
+    }
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     bool write_file(const std::string& name, Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
-    void open_document(std::string_view address) override;
-    void end_program() override;
+    void open_document(std::string_view address) override { opened.emplace_back(address); }
+    void end_program() override { ended = true; }
 
 private:
     bool fails(Op op, const std::string& path) const { return failures.contains({op, path}); }

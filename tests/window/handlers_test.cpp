@@ -9,59 +9,34 @@ namespace veldor {
 namespace {
 
 using testing::Box;
-using Boxes = std::vector<Box>;
-using Strings = std::vector<std::string>;
 
-struct Handlers : ::testing::Test {
-    veldor::testing::FakePlatform platform;
-    VELDOR window{platform};
-
-    void click(std::string_view control) {
-        const Control* c = find_control(control);
-        ASSERT_NE(c, nullptr) << control;
-        window.Run(c->on_click);
+TEST(Handlers, EachControlReachesOnlyItsOwnOperation) {
+    const struct {
+        std::string_view control;
+        std::vector<Box> boxes;
+        std::vector<std::string> opened;
+        bool ended;
+    } cases[] = {
+        {"comAbout", {{std::string(about_text), Icon::none}}, {}, false},
+        {"Label1", {}, {std::string(site_address)}, false},
+        {"comExit", {}, {}, true},
+        {"comInstall", {{"路径错误", Icon::stop}}, {}, false},  // not the game's layout
+        {"Text", {}, {}, false},
+        {"Label2", {}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        testing::FakePlatform platform;
+        platform.dialog_answer = "C:\\Games";
+        VELDOR window{platform};
+        const Control* control = find_control(c.control);
+        ASSERT_NE(control, nullptr);
+        window.Run(control->on_click);
+        EXPECT_EQ(platform.boxes, c.boxes);
+        EXPECT_EQ(platform.opened, c.opened);
+        EXPECT_EQ(platform.ended, c.ended);
+        EXPECT_TRUE(platform.written.empty());
     }
-};
-
-TEST_F(Handlers, AboutShowsTheAboutTextWithoutIconEachTime) {
-    click("comAbout");
-    click("comAbout");
-    const Box about{std::string(about_text), Icon::none};
-    EXPECT_EQ(platform.boxes, (Boxes{about, about}));
-    EXPECT_FALSE(platform.ended);
-}
-
-TEST_F(Handlers, SiteLabelOpensTheSiteAndReportsNothing) {
-    click("Label1");
-    EXPECT_EQ(platform.opened, (Strings{std::string(site_address)}));
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_FALSE(platform.ended);
-}
-
-TEST_F(Handlers, ExitEndsTheProgramAtOnce) {
-    click("comExit");
-    EXPECT_TRUE(platform.ended);
-    EXPECT_TRUE(platform.boxes.empty());
-}
-
-TEST_F(Handlers, InstallAsksForTheFolderAndKeepsIt) {
-    platform.dialog_answer = "C:\\Games";  // not the game's layout
-    click("comInstall");
-    EXPECT_EQ(window.path_buffer, "C:\\Games");
-    EXPECT_EQ(platform.boxes, (Boxes{{"路径错误", Icon::stop}}));
-    EXPECT_FALSE(platform.ended);
-
-    click("comExit");  // still possible after the failure
-    EXPECT_TRUE(platform.ended);
-    EXPECT_TRUE(platform.written.empty());
-}
-
-TEST_F(Handlers, NoteAndMottoStartNothing) {
-    click("Text");
-    click("Label2");
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_TRUE(platform.opened.empty());
-    EXPECT_FALSE(platform.ended);
 }
 
 }  // namespace
