@@ -27,9 +27,7 @@ Blob read(const fs::path& path) {
 
 void put(const fs::path& path, const Blob& bytes) {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
 }
 
 Names names_in(const fs::path& folder) {
@@ -38,27 +36,27 @@ Names names_in(const fs::path& folder) {
     return names;
 }
 
-class PosixFilesTest : public ::testing::Test {
-protected:
-    PosixFilesTest() : cwd_(fs::current_path()) {
-        std::string pattern = (fs::temp_directory_path() / "veldor-XXXXXX").string();
-        root = mkdtemp(pattern.data());
-        fs::create_directories(root / "Data" / "CMN" / "fe");
-        fs::create_directories(root / "data2");
-    }
+// A fresh game folder: Data/CMN/fe, and an empty data2.
+fs::path temporary_folder() {
+    std::string pattern = (fs::temp_directory_path() / "veldor-XXXXXX").string();
+    const fs::path root = mkdtemp(pattern.data());
+    fs::create_directories(root / "Data" / "CMN" / "fe");
+    fs::create_directories(root / "data2");
+    return root;
+}
+
+struct PosixFilesTest : ::testing::Test {
     ~PosixFilesTest() override {
-        fs::current_path(cwd_);
+        fs::current_path(cwd);
         fs::remove_all(root);
     }
 
     // The game's Windows form of a path below the folder.
     std::string win(const std::string& relative) const { return root.string() + relative; }
 
-    fs::path root;
+    const fs::path cwd = fs::current_path(), root = temporary_folder();
+    const fs::path fe = root / "Data" / "CMN" / "fe";
     const Blob payload = Blob(70'000, 0x5A);
-
-private:
-    fs::path cwd_;
 };
 
 TEST_F(PosixFilesTest, WindowsPathsFindTheirFilesWhateverTheLetterCase) {
@@ -96,23 +94,22 @@ TEST_F(PosixFilesTest, AReadOnlyFileIsNeitherDeletedNorReplaced) {
 // An older, longer file of another letter case is replaced exactly, keeping
 // its mode; a new file takes the usual mode; no temporary file is left.
 TEST_F(PosixFilesTest, WritingReplacesOrCreatesExactlyAndLeavesNoTemporary) {
-    const fs::path old = root / "Data" / "CMN" / "fe" / "ENG.DB";
-    put(old, Blob(200'000, 0xEE));
-    fs::permissions(old, fs::perms::owner_read | fs::perms::owner_write);
+    using enum fs::perms;
+    put(fe / "ENG.DB", Blob(200'000, 0xEE));
+    fs::permissions(fe / "ENG.DB", owner_read | owner_write);
     ASSERT_TRUE(PosixFiles::set_current_directory(win("\\data\\cmn\\fe\\")));
 
-    const mode_t mask = umask(022);
+    const mode_t old_umask = umask(022);
     const bool replaced = PosixFiles::write_file("eng.db", payload);
     const bool created = PosixFiles::write_file("chi.db", payload);
-    umask(mask);
+    umask(old_umask);
     ASSERT_TRUE(replaced && created);
-    EXPECT_EQ(read(old), payload);
-    EXPECT_EQ(read(root / "Data" / "CMN" / "fe" / "chi.db"), payload);
-    EXPECT_EQ(fs::status(old).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(fs::status(root / "Data" / "CMN" / "fe" / "chi.db").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                  fs::perms::others_read);
-    EXPECT_EQ(names_in(root / "Data" / "CMN" / "fe"), (Names{"ENG.DB", "chi.db"}));
+    EXPECT_EQ(read(fe / "ENG.DB"), payload);
+    EXPECT_EQ(read(fe / "chi.db"), payload);
+    EXPECT_EQ(fs::status(fe / "ENG.DB").permissions(), owner_read | owner_write);
+    EXPECT_EQ(fs::status(fe / "chi.db").permissions(),
+              owner_read | owner_write | group_read | others_read);
+    EXPECT_EQ(names_in(fe), (Names{"ENG.DB", "chi.db"}));
 }
 
 TEST_F(PosixFilesTest, AMissingFolderFailsAndCreatesNothing) {
@@ -129,9 +126,8 @@ TEST_F(PosixFilesTest, AWriteThatFailsHalfwayLeavesTheOldFileAndNoTemporary) {
 
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small{4096, saved.rlim_max};
     const auto old_handler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
     const bool written = PosixFiles::write_file("chi.db", payload);
     setrlimit(RLIMIT_FSIZE, &saved);

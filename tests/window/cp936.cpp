@@ -6,8 +6,6 @@
 #include <iconv.h>
 #endif
 
-#include <vector>
-
 namespace veldor::test {
 
 #ifdef _WIN32
@@ -33,16 +31,14 @@ std::optional<std::string> to_cp936(std::string_view text) {
 std::optional<std::string> to_cp936(std::string_view text) {
     iconv_t cd = iconv_open("CP936", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string in(text);
-    std::vector<char> out(in.size() * 2 + 4);
-    char* in_ptr = in.data();
-    std::size_t in_left = in.size();
-    char* out_ptr = out.data();
-    std::size_t out_left = out.size();
+    std::string in(text), out(in.size() * 2 + 4, '\0');
+    char *in_ptr = in.data(), *out_ptr = out.data();
+    std::size_t in_left = in.size(), out_left = out.size();
     const std::size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
     iconv_close(cd);
     if (result == static_cast<std::size_t>(-1) || in_left != 0) return std::nullopt;
-    return std::string(out.data(), out.size() - out_left);
+    out.resize(out.size() - out_left);
+    return out;
 }
 
 #endif
