@@ -24,6 +24,20 @@ if [ "$1" = "--init" ]; then
     # A bare X server has no window manager; unmanaged windows avoid waits
     # for one that never answers.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+    # No Windows font covers Chinese here: the window's 宋体 becomes
+    # WenQuanYi Zen Hei, and the system's UI fonts fall back to it.
+    zenhei=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
+    if [ -f "$zenhei" ]; then
+        ln -sf "$zenhei" "$WINEPREFIX/drive_c/windows/Fonts/wqy-zenhei.ttc"
+        for face in 宋体 SimSun; do
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+                /d 'WenQuanYi Zen Hei' /f >/dev/null
+        done
+        for face in Tahoma 'MS Shell Dlg' 'Microsoft Sans Serif' 'MS Sans Serif'; do
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+                /v "$face" /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >/dev/null
+        done
+    fi
     wineserver -w
     exit 0
 fi
