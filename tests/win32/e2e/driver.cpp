@@ -53,9 +53,9 @@ bool install_from(const Player& app, const std::wstring& path) {
 
 // --- game folders ------------------------------------------------------------
 
-std::vector<unsigned char> filler(std::size_t size, unsigned char seed) {
+std::vector<unsigned char> filler(std::size_t size, unsigned char first) {
     std::vector<unsigned char> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(seed + i * 13);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(first + i * 13);
     return bytes;
 }
 
