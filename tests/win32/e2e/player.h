@@ -37,12 +37,9 @@ inline std::wstring class_of(HWND hwnd) {
 // WM_GETTEXT is marshalled across processes; GetWindowTextW would not ask
 // an edit control.
 inline std::wstring text_of(HWND hwnd) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
-        return L"<no answer>";
-    std::wstring text(length + 1, L'\0');
+    std::wstring text(8192, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 2000, &got);
     text.resize(got);
     return text;
@@ -74,30 +71,28 @@ struct MessageBoxSeen {
 };
 
 // Whether `shown` (a window drawing an icon) shows the system's stop icon:
-// its pixels on screen where the stop icon is opaque. Icons of another
-// process cannot be drawn here, so the screen is compared instead.
+// its pixels on screen where the stop icon is opaque, that is the same
+// drawn on black and on white. Icons of another process cannot be drawn
+// here, and Wine gives each process its own handle for the same icon.
 inline bool shows_stop_icon(HWND shown) {
     const int size = GetSystemMetrics(SM_CXICON);
-    HICON stop = LoadIconW(nullptr, IDI_HAND);
     RECT at{};
     GetWindowRect(shown, &at);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, 3 * size);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, 2 * size);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT black{0, 0, size, size}, white{0, size, size, 2 * size};
-    FillRect(dc, &black, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    FillRect(dc, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawIconEx(dc, 0, 0, stop, size, size, 0, nullptr, DI_NORMAL);
-    DrawIconEx(dc, 0, size, stop, size, size, 0, nullptr, DI_NORMAL);
-    BitBlt(dc, 0, 2 * size, size, size, screen, at.left, at.top, SRCCOPY);
+    PatBlt(dc, 0, 0, size, size, BLACKNESS);
+    PatBlt(dc, 0, size, size, size, WHITENESS);
+    for (const int top : {0, size})
+        DrawIconEx(dc, 0, top, LoadIconW(nullptr, IDI_HAND), size, size, 0, nullptr, DI_NORMAL);
     int opaque = 0, same = 0;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const COLORREF on_black = GetPixel(dc, x, y);
             if (on_black != GetPixel(dc, x, y + size)) continue;
             ++opaque;
-            if (on_black == GetPixel(dc, x, y + 2 * size)) ++same;
+            if (on_black == GetPixel(screen, at.left + x, at.top + y)) ++same;
         }
     SelectObject(dc, old);
     DeleteObject(bitmap);
@@ -233,9 +228,7 @@ public:
                 DWORD_PTR icon = 0;
                 SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
                 seen.icon = icon != 0 && IsWindowVisible(child);
-                seen.stop_icon =
-                    seen.icon && (reinterpret_cast<HICON>(icon) == LoadIconW(nullptr, IDI_HAND) ||
-                                  shows_stop_icon(child));
+                seen.stop_icon = seen.icon && shows_stop_icon(child);
             } else if (const std::wstring text = text_of(child); !text.empty()) {
                 seen.text = text;
             }
