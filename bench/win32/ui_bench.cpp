@@ -41,11 +41,11 @@ Sample measure(const std::wstring& program, const std::wstring& caption,
     for (HWND child : veldor::test::children_of(app.window()))
         if (veldor::test::text_of(child) == button_caption) button = child;
     app.click(button);
-    HWND dialog = app.wait_for_folder_dialog();
+    HWND dialog = app.wait_for_dialog(true);
     if (!dialog || !app.choose_folder(dialog, folder)) return sample;
     const double chosen = now_ms();
     app.click(GetDlgItem(dialog, IDOK));
-    if (!app.wait_for_message_box()) return sample;
+    if (!app.wait_for_dialog(false)) return sample;
     sample.done = now_ms() - chosen;
     app.answer_message_box();
     app.ended(veldor::test::patience_ms);

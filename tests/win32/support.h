@@ -1,78 +1,66 @@
-// Helpers shared by the Windows tests: raw file access that bypasses the code
-// under test, and a scratch folder that is removed with everything in it.
+// Helpers shared by the Windows tests: file access that bypasses the code
+// under test, test data, and a scratch folder removed with all it holds.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace veldor::test {
 
-inline std::vector<unsigned char> read_file(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size)) {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!bytes.empty() &&
-            (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-             got != bytes.size()))
-            bytes.clear();
-    }
-    CloseHandle(file);
+namespace fs = std::filesystem;
+using Data = std::vector<unsigned char>;
+
+inline Data read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Data(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool write_raw(const fs::path& path, const Data& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes)).flush());
+}
+
+// `size` bytes that differ from their neighbours, starting at `first`.
+inline Data pattern(std::size_t size, unsigned char first) {
+    Data bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(first + i * 7);
     return bytes;
 }
 
-inline bool write_raw(const std::wstring& path, const std::vector<unsigned char>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
-// The names in `folder`, sorted, without "." and "..".
-inline std::vector<std::wstring> list_folder(const std::wstring& folder) {
+// The names in `folder`, sorted.
+inline std::vector<std::wstring> list_folder(const fs::path& folder) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        names.push_back(entry.path().filename().wstring());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-inline void remove_tree(const std::wstring& folder) {
-    for (const std::wstring& name : list_folder(folder)) {
-        const std::wstring path = folder + L"\\" + name;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str())) remove_tree(path);
-    }
-    RemoveDirectoryW(folder.c_str());
+// Removes `folder` with everything in it, read-only files too.
+inline void remove_tree(const fs::path& folder) {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(folder, ignored);
 }
 
 // A fresh folder under the temporary directory, gone again at scope exit.
 class ScratchFolder {
 public:
     ScratchFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
         static unsigned serial = 0;
-        path_ = std::wstring(base) + L"veldor-test-" + std::to_wstring(GetCurrentProcessId()) +
-                L"-" + std::to_wstring(++serial);
+        path_ =
+            (fs::temp_directory_path() / ("veldor-test-" + std::to_string(GetCurrentProcessId()) +
+                                          "-" + std::to_string(++serial)))
+                .wstring();
         remove_tree(path_);
         CreateDirectoryW(path_.c_str(), nullptr);
     }
