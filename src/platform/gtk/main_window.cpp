@@ -122,7 +122,7 @@ void MainWindow::show() {
 GtkWidget* MainWindow::build_control(Slot& slot) {
     switch (slot.control->kind) {
         case ControlKind::push_button:
-            return build_button(*slot.control);
+            return build_button(slot);
         case ControlKind::text_box:
             return build_text_box(*slot.control);
         case ControlKind::label:
@@ -131,15 +131,12 @@ GtkWidget* MainWindow::build_control(Slot& slot) {
     return nullptr;
 }
 
-GtkWidget* MainWindow::build_button(const Control& control) {
-    GtkWidget* button = gtk_button_new_with_mnemonic(mnemonic_label(control.caption).c_str());
+GtkWidget* MainWindow::build_button(Slot& slot) {
+    GtkWidget* button = gtk_button_new_with_mnemonic(mnemonic_label(slot.control->caption).c_str());
     gtk_style_context_add_class(gtk_widget_get_style_context(button), "veldor-button");
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(button));
     if (GTK_IS_LABEL(label)) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
-    Slot* slot = nullptr;
-    for (Slot& s : slots_)
-        if (s.control == &control) slot = &s;
-    g_signal_connect(button, "clicked", G_CALLBACK(on_button_clicked), slot);
+    g_signal_connect(button, "clicked", G_CALLBACK(on_button_clicked), &slot);
     return button;
 }
 
@@ -204,15 +201,13 @@ void MainWindow::set_icons() {
     g_list_free_full(icons, g_object_unref);
 }
 
-void MainWindow::on_button_clicked(GtkButton*, gpointer slot) {
-    const Slot& s = *static_cast<Slot*>(slot);
-    s.owner->window_object_.Run(s.control->on_click);
-}
+void MainWindow::Slot::click() const { owner->window_object_.Run(control->on_click); }
+
+void MainWindow::on_button_clicked(GtkButton*, gpointer slot) { static_cast<Slot*>(slot)->click(); }
 
 gboolean MainWindow::on_label_released(GtkWidget*, GdkEventButton* event, gpointer slot) {
     if (event->button != GDK_BUTTON_PRIMARY) return FALSE;
-    const Slot& s = *static_cast<Slot*>(slot);
-    s.owner->window_object_.Run(s.control->on_click);
+    static_cast<Slot*>(slot)->click();
     return TRUE;
 }
 

@@ -37,10 +37,11 @@ private:
         const Control* control;
         GtkWidget* frame;  // clips the control to its place in the table
         GtkWidget* widget;
+        void click() const;  // starts the control's command
     };
 
     GtkWidget* build_control(Slot& slot);
-    GtkWidget* build_button(const Control& control);
+    GtkWidget* build_button(Slot& slot);
     GtkWidget* build_text_box(const Control& control);
     GtkWidget* build_label(Slot& slot);
     void apply_style();
