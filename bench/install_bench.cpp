@@ -19,40 +19,25 @@
 #include <vector>
 
 #include "install/install.h"
-#include "payload/payloads.h"
 #include "platform/gtk/embedded_payloads.h"
-#include "platform/gtk/posix_files.h"
+#include "platform/gtk/gtk_platform.h"
 
 namespace fs = std::filesystem;
 using veldor::Bytes;
 
 namespace {
 
-// The Linux platform's file system and payloads, the dialogs answered.
-class Unattended : public veldor::Platform {
+// The Linux platform with its dialogs answered and the end of the program
+// turned into a flag, so the install can run in a loop.
+class Unattended : public veldor::GtkPlatform {
 public:
-    explicit Unattended(std::string folder) : folder_(std::move(folder)) {}
+    explicit Unattended(std::string folder) : GtkPlatform(""), folder_(std::move(folder)) {}
     bool completed = false;
 
     void message_box(std::string_view text, veldor::Icon) override {
         completed = text == "安装完毕";
     }
     std::optional<std::string> browse_for_folder(std::string_view) override { return folder_; }
-    bool file_exists(const std::string& p) override { return veldor::PosixFiles::file_exists(p); }
-    bool directory_exists(const std::string& p) override {
-        return veldor::PosixFiles::directory_exists(p);
-    }
-    bool delete_file(const std::string& p) override { return veldor::PosixFiles::delete_file(p); }
-    bool set_current_directory(const std::string& p) override {
-        return veldor::PosixFiles::set_current_directory(p);
-    }
-    bool write_file(const std::string& name, Bytes bytes) override {
-        return veldor::PosixFiles::write_file(name, bytes);
-    }
-    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override {
-        return veldor::embedded_resource(type, id);
-    }
-    void open_document(std::string_view) override {}
     void end_program() override {}
 
 private:

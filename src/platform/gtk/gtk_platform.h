@@ -14,7 +14,7 @@
 
 namespace veldor {
 
-class GtkPlatform final : public Platform {
+class GtkPlatform : public Platform {
 public:
     // `title` captions every message box.
     explicit GtkPlatform(std::string title) : title_(std::move(title)) {}
