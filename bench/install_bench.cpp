@@ -37,8 +37,10 @@ public:
     void message_box(std::string_view text, veldor::Icon) override {
         completed = text == "安装完毕";
     }
-    std::optional<std::string> browse_for_folder(std::string_view) override { return folder_; }
-    void end_program() override {}
+    std::optional<std::string> browse_for_folder(const veldor::FolderRequest&) override {
+        return folder_;
+    }
+    void end_program(int) override {}
 
 private:
     std::string folder_;

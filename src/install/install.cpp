@@ -53,37 +53,42 @@ bool delete_superseded_fonts(Platform& platform, const std::string& folder) {
     return true;
 }
 
-enum class Outcome { refused, incomplete, complete };
+enum class Written { refused, incomplete, complete };
 
 // Writes every payload it can reach. A payload that fails has shown its own
 // message; the rest are still written, but the installation is incomplete.
-Outcome write_payloads(Platform& platform, const std::string& folder) {
-    Outcome outcome = Outcome::complete;
+Written write_payloads(Platform& platform, const std::string& folder) {
+    Written outcome = Written::complete;
     for (const Step& step : steps) {
         if (!platform.set_current_directory(folder + std::string(step.directory)))
-            return Outcome::refused;
+            return Written::refused;
         if (!SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)))
-            outcome = Outcome::incomplete;
+            outcome = Written::incomplete;
     }
     return outcome;
 }
 
 }  // namespace
 
-void Install(Platform& platform, std::string& path_buffer) {
+Outcome Install(Platform& platform, std::string& path_buffer) {
     path_buffer.clear();
-    const std::optional<std::string> chosen = platform.browse_for_folder(dialog_title);
-    if (!chosen) return;
+    const std::optional<std::string> chosen = platform.browse_for_folder({dialog_title, {}, {}});
+    if (!chosen) return Outcome::left;
     path_buffer = *chosen;
 
     const bool prepared = !path_buffer.empty() && has_game_layout(platform, path_buffer) &&
                           delete_superseded_fonts(platform, path_buffer);
-    const Outcome outcome = prepared ? write_payloads(platform, path_buffer) : Outcome::refused;
-    if (outcome == Outcome::refused) platform.message_box(failure_message, Icon::stop);
-    if (outcome != Outcome::complete) return;  // the window stays for another attempt
+    const Written written = prepared ? write_payloads(platform, path_buffer) : Written::refused;
+    // A failure leaves the window for another attempt.
+    if (written == Written::refused) {
+        platform.message_box(failure_message, Icon::stop);
+        return Outcome::refused;
+    }
+    if (written == Written::incomplete) return Outcome::not_written;
 
     platform.message_box(completion_message, Icon::none);
-    platform.end_program();
+    platform.end_program(exit_code(Outcome::installed));
+    return Outcome::installed;
 }
 
 }  // namespace veldor

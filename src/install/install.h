@@ -7,9 +7,21 @@
 
 namespace veldor {
 
+// What an attempt came to; its value is the program's exit code.
+enum class Outcome {
+    installed = 0,
+    left = 1,         // without installing: cancelled, Exit, window closed
+    refused = 2,      // no path, or not the game's layout; nothing touched
+    not_written = 3,  // a file could not be written
+    damaged = 4,      // the installer's own payloads are damaged; nothing touched
+    bad_command_line = 5,
+};
+
+constexpr int exit_code(Outcome outcome) { return static_cast<int>(outcome); }
+
 // Asks for the game's folder, keeps it in `path_buffer`, replaces the
 // superseded fonts with the patch's files, says "安装完毕" and ends the program.
 // Any failure is shown as "路径错误" and leaves the window open for another try.
-void Install(Platform& platform, std::string& path_buffer);
+Outcome Install(Platform& platform, std::string& path_buffer);
 
 }  // namespace veldor

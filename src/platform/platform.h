@@ -12,12 +12,22 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace veldor {
 
 using Bytes = std::span<const unsigned char>;
 
 enum class Icon { none, stop };
+
+// What the folder dialog is asked for.
+struct FolderRequest {
+    std::string_view title;
+    // Where the dialog opens; empty: the face's own start (the desktop).
+    std::string start;
+    // Folders offered beside the tree, where the face has such a place.
+    std::vector<std::string> shortcuts;
+};
 
 class Platform {
 public:
@@ -29,7 +39,7 @@ public:
 
     // Modal folder dialog. nullopt when the user cancels; an empty string
     // when the chosen item has no file-system path.
-    virtual std::optional<std::string> browse_for_folder(std::string_view title) = 0;
+    virtual std::optional<std::string> browse_for_folder(const FolderRequest& request) = 0;
 
     // A normal file (not a directory, not hidden or system) of that name.
     virtual bool file_exists(const std::string& path) = 0;
@@ -53,8 +63,8 @@ public:
     // examined.
     virtual void open_document(std::string_view address) = 0;
 
-    // Ends the program at once.
-    virtual void end_program() = 0;
+    // Ends the program at once with `exit_code`.
+    virtual void end_program(int exit_code) = 0;
 };
 
 }  // namespace veldor

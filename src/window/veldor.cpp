@@ -15,7 +15,9 @@ void VELDOR::comInstall_Click() { Install(platform_, path_buffer); }
 
 void VELDOR::comAbout_Click() { platform_.message_box(about_text, Icon::none); }
 
-void VELDOR::comExit_Click() { platform_.end_program(); }
+// Leaving is not installing: a script reading the exit code must not take it
+// for success.
+void VELDOR::comExit_Click() { platform_.end_program(exit_code(Outcome::left)); }
 
 // Whether the opener succeeded is not the window's concern.
 void VELDOR::Label1_Click() { platform_.open_document(site_address); }

@@ -38,12 +38,12 @@ public:
     std::vector<std::string> written;  // in order
     std::vector<std::string> opened;
     std::string current_directory = "C:\\";
-    bool ended = false;
+    std::optional<int> exit_code;  // set when the program ended
 
     void message_box(std::string_view text, Icon icon) override {
         boxes.push_back({std::string(text), icon});
     }
-    std::optional<std::string> browse_for_folder(std::string_view) override {
+    std::optional<std::string> browse_for_folder(const FolderRequest&) override {
         return dialog_answer;
     }
     bool file_exists(const std::string& path) override;
@@ -53,7 +53,7 @@ public:
     bool write_file(const std::string& name, Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override { opened.emplace_back(address); }
-    void end_program() override { ended = true; }
+    void end_program(int code) override { exit_code = code; }
 
 private:
     bool fails(Op op, const std::string& path) const { return failures.contains({op, path}); }

@@ -41,7 +41,7 @@ TEST(Install, WritesTheFourPayloadsInOrderDeletesTheFontsAndEnds) {
     world.files[eng] = {4};  // an older file
     EXPECT_EQ(install(world), game);
     EXPECT_EQ(world.boxes, Boxes{done});
-    EXPECT_TRUE(world.ended);
+    EXPECT_EQ(world.exit_code, 0);
     EXPECT_EQ(world.written, (std::vector{eng, chi, body_font, config}));
     const std::map<std::string, Blob> expected{{eng, world.resources[101]},
                                                {chi, world.resources[103]},
@@ -80,7 +80,7 @@ TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
         EXPECT_EQ(world.files, before);
         EXPECT_TRUE(world.written.empty());
         EXPECT_EQ(world.current_directory, "C:\\");
-        EXPECT_FALSE(world.ended);
+        EXPECT_FALSE(world.exit_code);
     }
 }
 
@@ -112,7 +112,7 @@ TEST(Install, AFailureStopsWhereItMustAndSpeaksOnce) {
         EXPECT_EQ(world.boxes, Boxes{refused});
         EXPECT_EQ(world.written, c.written);
         EXPECT_TRUE(!file || world.files.at(c.path) == Blob{42});
-        EXPECT_FALSE(world.ended);
+        EXPECT_FALSE(world.exit_code);
     }
 }
 
@@ -127,13 +127,13 @@ TEST(Install, ASecondAttemptStartsAfreshAndCancellingTouchesNothing) {
     EXPECT_EQ(install(world), "");
     EXPECT_EQ(world.boxes, Boxes{refused});
     EXPECT_EQ(world.files, before);
-    EXPECT_FALSE(world.ended);
+    EXPECT_FALSE(world.exit_code);
 
     world.directories.insert(gui);
     world.dialog_answer = game;
     install(world);
     EXPECT_EQ(world.boxes, (Boxes{refused, done}));
-    EXPECT_TRUE(world.ended);
+    EXPECT_EQ(world.exit_code, 0);
 }
 
 }  // namespace

@@ -15,14 +15,14 @@ TEST(Handlers, EachControlReachesOnlyItsOwnOperation) {
         std::string_view control;
         std::vector<Box> boxes;
         std::vector<std::string> opened;
-        bool ended;
+        std::optional<int> exit_code;
     } cases[] = {
-        {"comAbout", {{std::string(about_text), Icon::none}}, {}, false},
-        {"Label1", {}, {std::string(site_address)}, false},
-        {"comExit", {}, {}, true},
-        {"comInstall", {{"路径错误", Icon::stop}}, {}, false},  // not the game's layout
-        {"Text", {}, {}, false},
-        {"Label2", {}, {}, false},
+        {"comAbout", {{std::string(about_text), Icon::none}}, {}, {}},
+        {"Label1", {}, {std::string(site_address)}, {}},
+        {"comExit", {}, {}, 1},                              // leaving is not success
+        {"comInstall", {{"路径错误", Icon::stop}}, {}, {}},  // not the game's layout
+        {"Text", {}, {}, {}},
+        {"Label2", {}, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
@@ -34,7 +34,7 @@ TEST(Handlers, EachControlReachesOnlyItsOwnOperation) {
         window.Run(control->on_click);
         EXPECT_EQ(platform.boxes, c.boxes);
         EXPECT_EQ(platform.opened, c.opened);
-        EXPECT_EQ(platform.ended, c.ended);
+        EXPECT_EQ(platform.exit_code, c.exit_code);
         EXPECT_TRUE(platform.written.empty());
     }
 }

@@ -28,8 +28,8 @@ void GtkPlatform::message_box(std::string_view text, Icon icon) {
     gtk_dialog_run(GTK_DIALOG(dialog.get()));
 }
 
-std::optional<std::string> GtkPlatform::browse_for_folder(std::string_view title) {
-    const std::string caption(title);
+std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& request) {
+    const std::string caption(request.title);
     std::unique_ptr<GtkFileChooserNative, ObjectUnref> chooser(gtk_file_chooser_native_new(
         caption.c_str(), owner_, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "确定(_O)", "取消(_C)"));
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser.get()), TRUE);
@@ -74,6 +74,6 @@ void GtkPlatform::open_document(std::string_view address) {
     g_clear_error(&error);
 }
 
-void GtkPlatform::end_program() { std::exit(EXIT_SUCCESS); }
+void GtkPlatform::end_program(int exit_code) { std::exit(exit_code); }
 
 }  // namespace veldor

@@ -22,7 +22,7 @@ public:
     void set_owner(GtkWindow* owner) { owner_ = owner; }
 
     void message_box(std::string_view text, Icon icon) override;
-    std::optional<std::string> browse_for_folder(std::string_view title) override;
+    std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
     bool delete_file(const std::string& path) override;
@@ -30,7 +30,7 @@ public:
     bool write_file(const std::string& name, Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override;
-    void end_program() override;
+    void end_program(int exit_code) override;
 
 private:
     std::string title_;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "install/install.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/main_window.h"
 #include "window/identity.h"
@@ -24,4 +25,6 @@ int main(int argc, char** argv) {
                      nullptr);
     window.show();
     gtk_main();
+    // Only a completed installation ends the program with success.
+    return veldor::exit_code(veldor::Outcome::left);
 }

@@ -3,6 +3,7 @@
 // dialogs, so they are given the main window as owner once it exists.
 #include <windows.h>
 
+#include "install/install.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
@@ -17,5 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     if (!hwnd) return 1;
     platform.set_owner(hwnd);
     main_window.show(show);
-    return main_window.run_message_loop();
+    main_window.run_message_loop();
+    // Only a completed installation ends the program with success.
+    return veldor::exit_code(veldor::Outcome::left);
 }

@@ -83,8 +83,8 @@ void Win32Platform::message_box(std::string_view text, Icon icon) {
     MessageBoxW(owner_, widen(text).c_str(), caption_.c_str(), style);
 }
 
-std::optional<std::string> Win32Platform::browse_for_folder(std::string_view title) {
-    const std::wstring wide_title = widen(title);
+std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest& request) {
+    const std::wstring wide_title = widen(request.title);
     wchar_t display_name[MAX_PATH] = {};
     BROWSEINFOW info{};
     info.hwndOwner = owner_;
@@ -153,6 +153,6 @@ void Win32Platform::open_document(std::string_view address) {
     ShellExecuteW(owner_, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void Win32Platform::end_program() { ExitProcess(0); }
+void Win32Platform::end_program(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
 
 }  // namespace veldor

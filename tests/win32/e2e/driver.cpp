@@ -123,6 +123,7 @@ protected:
         ASSERT_TRUE(install_from(game));
         expect_one_box(completion, false);
         EXPECT_TRUE(app.ended(patience_ms)) << "the program did not end after 安装完毕";
+        EXPECT_EQ(app.exit_code(), 0u);
         EXPECT_EQ(snapshot(game), installed_tree());
     }
 
@@ -231,6 +232,7 @@ TEST_F(EndToEnd, AFileInUseFailsOnceAndExitLeavesTheRest) {
     EXPECT_EQ(snapshot(game), expected);
     app.click(control_of(app, "comExit"));
     EXPECT_TRUE(app.ended(patience_ms)) << "Exit did not end the program";
+    EXPECT_EQ(app.exit_code(), 1u) << "leaving without installing is not success";
     EXPECT_EQ(snapshot(game), expected);
 }
 

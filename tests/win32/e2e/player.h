@@ -132,6 +132,11 @@ public:
     bool ended(DWORD within_ms = 0) const {
         return WaitForSingleObject(process_.hProcess, within_ms) == WAIT_OBJECT_0;
     }
+    DWORD exit_code() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
     // Still running, its window shown, and no dialog open.
     bool idle() const {
         return !ended() && IsWindowVisible(window_) && !dialog(true) && !dialog(false);
