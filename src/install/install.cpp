@@ -70,15 +70,18 @@ Written write_payloads(Platform& platform, const std::string& folder) {
 
 }  // namespace
 
-Outcome Install(Platform& platform, std::string& path_buffer) {
+Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
     path_buffer.clear();
-    const std::optional<std::string> chosen = platform.browse_for_folder({dialog_title, {}, {}});
+    const std::optional<std::string> chosen = platform.browse_for_folder({dialog_title, start, {}});
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
+    return InstallInto(platform, path_buffer);
+}
 
-    const bool prepared = !path_buffer.empty() && has_game_layout(platform, path_buffer) &&
-                          delete_superseded_fonts(platform, path_buffer);
-    const Written written = prepared ? write_payloads(platform, path_buffer) : Written::refused;
+Outcome InstallInto(Platform& platform, const std::string& folder) {
+    const bool prepared = !folder.empty() && has_game_layout(platform, folder) &&
+                          delete_superseded_fonts(platform, folder);
+    const Written written = prepared ? write_payloads(platform, folder) : Written::refused;
     // A failure leaves the window for another attempt.
     if (written == Written::refused) {
         platform.message_box(failure_message, Icon::stop);

@@ -19,9 +19,13 @@ enum class Outcome {
 
 constexpr int exit_code(Outcome outcome) { return static_cast<int>(outcome); }
 
-// Asks for the game's folder, keeps it in `path_buffer`, replaces the
-// superseded fonts with the patch's files, says "安装完毕" and ends the program.
-// Any failure is shown as "路径错误" and leaves the window open for another try.
-Outcome Install(Platform& platform, std::string& path_buffer);
+// Asks for the game's folder (the dialog opens on `start` when one is given),
+// keeps it in `path_buffer` and installs into it.
+Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start = {});
+
+// Replaces the superseded fonts in `folder` with the patch's files, says
+// "安装完毕" and ends the program. Any failure is shown as "路径错误" and leaves
+// the window open for another try.
+Outcome InstallInto(Platform& platform, const std::string& folder);
 
 }  // namespace veldor
