@@ -91,8 +91,8 @@ Tree installed_tree() {
             {L"data\\gui\\ZQ05_Bod.ttf", read_file(test_paths::payload(102))}};
 }
 
-// The build's program, or the copy VELDOR_PROGRAM names (the planted-DLL
-// test runs a copy beside planted DLLs).
+// The build's program, or the one VELDOR_PROGRAM names: a copy beside
+// planted DLLs (planted/run.sh), a signed build (release_build.sh).
 std::wstring program_under_test() {
     const wchar_t* copy = _wgetenv(L"VELDOR_PROGRAM");
     return copy && *copy ? copy : test_paths::program;
