@@ -2,14 +2,14 @@
 # hardening, a reproducible build, and optional Authenticode signing.
 
 # --- Hardening. Sizes are what each adds to the program (512-byte steps).
-# No executing data, relocatable at a random base (its relocations, 1.5 KiB
-# with the first; binutils 2.40 sets both by default, named here to keep
-# them), and no compatibility shims for terminal servers (0 bytes).
+# No executing data (a header bit, 0 bytes), relocatable at a random base
+# (its relocations, 1.5 KiB; binutils 2.40 sets both by default, named here
+# to keep them), and no compatibility shims for terminal servers (0 bytes).
 target_link_options(veldor_exe PRIVATE -Wl,--nxcompat,--dynamicbase,--tsaware)
-# Canaries on functions with arrays or taken addresses (2 KiB; the guard is
-# the program's own, stack_guard.cpp). _FORTIFY_SOURCE is left out: it
-# needs libssp, whose guard set-up loads DLLs before the program's first
-# action, for the one fortified copy in the program.
+# Canaries on functions with arrays or taken addresses (1 KiB; the guard is
+# the program's own, stack_guard.cpp: libssp's would add 1 KiB more and call
+# the CryptoAPI before the program's first action). _FORTIFY_SOURCE is left
+# out: it needs libssp, for the one copy it would check in the program.
 foreach(target veldor_core veldor_win32 veldor_exe)
   target_compile_options(${target} PRIVATE -fstack-protector-strong)
 endforeach()
