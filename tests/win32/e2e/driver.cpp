@@ -91,6 +91,13 @@ Tree installed_tree() {
             {L"data\\gui\\ZQ05_Bod.ttf", read_file(test_paths::payload(102))}};
 }
 
+// The build's program, or the one VELDOR_PROGRAM names: a copy beside
+// planted DLLs (planted/run.sh), a signed build (release_build.sh).
+std::wstring program_under_test() {
+    const wchar_t* copy = _wgetenv(L"VELDOR_PROGRAM");
+    return copy && *copy ? copy : test_paths::program;
+}
+
 const std::wstring completion = widen("安装完毕");
 const std::wstring failure = widen("路径错误");
 
@@ -127,7 +134,7 @@ protected:
         EXPECT_EQ(snapshot(game), installed_tree());
     }
 
-    Player app{test_paths::program, widen(main_window.caption)};
+    Player app{program_under_test(), widen(main_window.caption)};
 };
 
 TEST_F(EndToEnd, WindowMatchesTheTableAndKeysMoveAsPlanned) {
