@@ -6,15 +6,19 @@
 namespace veldor::testing {
 namespace {
 
-TEST(SaveFileFromRes, AnUnknownPayloadOrTypeIsReportedOnceAndWritesNothing) {
+TEST(SaveFileFromRes, AnUnknownPayloadOrTypeStagesNothing) {
     const std::pair<std::uint16_t, const char*> cases[] = {{105, "custom"}, {101, "icon"}};
     for (const auto& [id, type] : cases) {
         SCOPED_TRACE(type);
         FakePlatform world;
+        world.directories = {"C:\\"};
         EXPECT_FALSE(SaveFileFromRes(world, id, type, "x.dat"));
-        EXPECT_EQ(world.boxes, (std::vector<Box>{{"路径错误", Icon::stop}}));
-        EXPECT_TRUE(world.written.empty());
+        EXPECT_TRUE(world.files.empty());
     }
+    FakePlatform world;
+    world.directories = {"C:\\"};
+    EXPECT_TRUE(SaveFileFromRes(world, 103, "Custom", "chi.db"));
+    EXPECT_EQ(world.files, (Files{{"C:\\chi.db.veldor-new", world.resources[103]}}));
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+// Where the patch's files go below the game folder, and which fonts it
+// supersedes. Paths below the folder begin with '\' and are appended to it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace veldor {
+
+inline constexpr std::string_view database_dir = "\\data\\cmn\\fe\\";
+inline constexpr std::string_view font_dir = "\\data\\gui\\";
+inline constexpr std::string_view game_dir = "\\";
+
+inline constexpr std::array<std::string_view, 2> superseded_fonts{
+    "\\data\\gui\\ZQ05_Tit.ttf",
+    "\\data\\gui\\ZQSSanCB.ttf",
+};
+
+struct PayloadStep {
+    std::string_view directory;
+    std::uint16_t payload;  // installed under its file name (payloads.h)
+};
+
+// Not in identifier order: this is the order the files are put in place.
+inline constexpr std::array<PayloadStep, 4> payload_steps{{
+    {database_dir, 101},
+    {database_dir, 103},
+    {font_dir, 102},
+    {game_dir, 104},
+}};
+
+}  // namespace veldor
