@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -61,6 +62,35 @@ bool GtkPlatform::set_current_directory(const std::string& path) {
 
 bool GtkPlatform::write_file(const std::string& name, Bytes bytes) {
     return PosixFiles::write_file(name, bytes);
+}
+
+FileState GtkPlatform::file_state(const std::string& path) { return PosixFiles::file_state(path); }
+
+bool GtkPlatform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
+    return PosixFiles::stage_file(name, like, bytes);
+}
+
+bool GtkPlatform::move_file(const std::string& from, const std::string& to) {
+    return PosixFiles::move_file(from, to);
+}
+
+bool GtkPlatform::flush_folder(const std::string& path) { return PosixFiles::flush_folder(path); }
+
+// GLib's own SHA-256, fed the payload where it lies, in pieces a gssize holds.
+std::optional<Digest> GtkPlatform::sha256(Bytes bytes) {
+    std::unique_ptr<GChecksum, decltype(&g_checksum_free)> checksum(
+        g_checksum_new(G_CHECKSUM_SHA256), &g_checksum_free);
+    if (!checksum) return std::nullopt;
+    constexpr std::size_t piece = 1 << 30;
+    for (std::size_t done = 0; done < bytes.size(); done += piece) {
+        const std::size_t size = std::min(piece, bytes.size() - done);
+        g_checksum_update(checksum.get(), bytes.data() + done, static_cast<gssize>(size));
+    }
+    Digest digest{};
+    gsize length = digest.size();
+    g_checksum_get_digest(checksum.get(), digest.data(), &length);
+    if (length != digest.size()) return std::nullopt;
+    return digest;
 }
 
 std::optional<Bytes> GtkPlatform::read_resource(std::string_view type, unsigned id) {

@@ -56,11 +56,16 @@ mode_t new_file_mode() {
     return 0666 & ~mask;
 }
 
-// A temporary file beside the target, removed unless it was moved over it.
+// A temporary file beside the target, removed unless it was moved over it or
+// kept: a random name for a write, or the exact name of a staged file.
 class TempFile {
 public:
     TempFile(const std::string& folder, const std::string& name)
         : path_(folder + "/." + name + ".XXXXXX"), fd_(mkstemp(path_.data())), created_(fd_ >= 0) {}
+    explicit TempFile(const std::string& path)
+        : path_(path),
+          fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)),
+          created_(fd_ >= 0) {}
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
@@ -82,6 +87,8 @@ public:
         return ::close(std::exchange(fd_, -1)) == 0;
     }
 
+    void keep() { moved_ = true; }
+
     bool move_over(const std::string& target) {
         moved_ = ::rename(path_.c_str(), target.c_str()) == 0;
         return moved_;
@@ -95,11 +102,11 @@ private:
 };
 
 // Makes a rename in `folder` durable.
-void sync_folder(const std::string& folder) {
+bool sync_folder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
 }
 
 }  // namespace
@@ -168,6 +175,49 @@ bool PosixFiles::write_file(const std::string& name, Bytes bytes) {
     if (!temp.fill(bytes, mode) || !temp.move_over(*target)) return false;
     sync_folder(folder);
     return true;
+}
+
+}  // namespace veldor
+
+namespace veldor {
+
+// No lock tells a Linux program that the game holds a file: never in_use.
+FileState PosixFiles::file_state(const std::string& path) {
+    const auto resolved = resolve(path);
+    const auto st = resolved ? status(*resolved) : std::nullopt;
+    if (!st) return FileState::absent;
+    if (!S_ISREG(st->st_mode)) return FileState::other;
+    return is_read_only(*st) ? FileState::read_only : FileState::normal;
+}
+
+bool PosixFiles::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
+    const auto path = resolve(name, true);
+    struct stat st {};
+    if (!path || ::lstat(path->c_str(), &st) == 0) return false;
+    mode_t mode = new_file_mode();
+    const auto model = like.empty() ? std::nullopt : resolve(like);
+    if (const auto model_st = model ? status(*model) : std::nullopt)
+        mode = model_st->st_mode & 0777;
+    TempFile staged(*path);
+    if (!staged.fill(bytes, mode)) return false;
+    staged.keep();
+    return true;
+}
+
+// RENAME_NOREPLACE where the file system has it; a check first where not.
+bool PosixFiles::move_file(const std::string& from, const std::string& to) {
+    const auto source = resolve(from), target = resolve(to, true);
+    if (!source || !target) return false;
+    if (::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, target->c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    struct stat st {};
+    return errno == EINVAL && ::lstat(target->c_str(), &st) != 0 &&
+           ::rename(source->c_str(), target->c_str()) == 0;
+}
+
+bool PosixFiles::flush_folder(const std::string& path) {
+    const auto resolved = resolve(path);
+    return resolved && sync_folder(*resolved);
 }
 
 }  // namespace veldor

@@ -24,6 +24,10 @@ public:
     static bool delete_file(const std::string& path);
     static bool set_current_directory(const std::string& path);
     static bool write_file(const std::string& name, Bytes bytes);
+    static FileState file_state(const std::string& path);
+    static bool stage_file(const std::string& name, const std::string& like, Bytes bytes);
+    static bool move_file(const std::string& from, const std::string& to);
+    static bool flush_folder(const std::string& path);
 
     // The existing file-system path that `path` names, or, with
     // `may_be_new`, the path a new last component would get. nullopt when a
