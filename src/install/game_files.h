@@ -4,9 +4,18 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace veldor {
+
+// `path` followed by `more`. (Not `path + std::string(more)`, whose insert
+// brings the library's range-error machinery into the installer.)
+inline std::string joined(const std::string& path, std::string_view more) {
+    std::string whole = path;
+    whole += more;
+    return whole;
+}
 
 inline constexpr std::string_view database_dir = "\\data\\cmn\\fe\\";
 inline constexpr std::string_view font_dir = "\\data\\gui\\";

@@ -17,8 +17,8 @@ constexpr std::string_view damaged_message = "安装程序已损坏，请重新�
 
 // Nothing is touched unless the folder has the game's layout.
 bool has_game_layout(Platform& platform, const std::string& folder) {
-    return platform.directory_exists(folder + std::string(database_dir)) &&
-           platform.directory_exists(folder + std::string(font_dir));
+    return platform.directory_exists(joined(folder, database_dir)) &&
+           platform.directory_exists(joined(folder, font_dir));
 }
 
 // A failure leaves the window for another attempt.

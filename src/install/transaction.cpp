@@ -30,8 +30,8 @@ std::string file_name_of(std::uint16_t id) {
 }
 
 Slot slot_for(const std::string& target, bool staged) {
-    return {target, staged ? target + std::string(staged_suffix) : std::string(),
-            target + std::string(backup_suffix)};
+    return {target, staged ? joined(target, staged_suffix) : std::string(),
+            joined(target, backup_suffix)};
 }
 
 OnDisk observe(Platform& platform, const Names& names) {
@@ -80,7 +80,7 @@ bool apply(Platform& platform, const Plan& plan) {
 }
 
 std::array<std::string, 3> folders_of(const std::string& folder) {
-    return {folder + std::string(database_dir), folder + std::string(font_dir), folder};
+    return {joined(folder, database_dir), joined(folder, font_dir), folder};
 }
 
 bool flush_folders(Platform& platform, const std::string& folder) {
@@ -116,7 +116,7 @@ Installed preflight(Platform& platform, const Names& names, std::array<bool, 6>&
 
 bool stage_payloads(Platform& platform, const std::string& folder) {
     for (const PayloadStep& step : payload_steps)
-        if (!platform.set_current_directory(folder + std::string(step.directory)) ||
+        if (!platform.set_current_directory(joined(folder, step.directory)) ||
             !SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)))
             return false;
     return flush_folders(platform, folder);
@@ -136,13 +136,13 @@ bool commit(Platform& platform, const Names& names, const std::array<bool, 6>& p
 Names names_in(const std::string& folder) {
     Names names;
     for (std::size_t i = 0; i < font_count; ++i)
-        names.slots[i] = slot_for(folder + std::string(superseded_fonts[i]), false);
+        names.slots[i] = slot_for(joined(folder, superseded_fonts[i]), false);
     for (std::size_t i = 0; i < payload_steps.size(); ++i) {
         const PayloadStep& step = payload_steps[i];
         names.slots[font_count + i] =
-            slot_for(folder + std::string(step.directory) + file_name_of(step.payload), true);
+            slot_for(joined(joined(folder, step.directory), file_name_of(step.payload)), true);
     }
-    names.journal = folder + std::string(journal_name);
+    names.journal = joined(folder, journal_name);
     return names;
 }
 

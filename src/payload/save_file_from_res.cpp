@@ -5,7 +5,9 @@ namespace veldor {
 bool SaveFileFromRes(Platform& platform, std::uint16_t vntResourceID, std::string_view sType,
                      const std::string& sFileName) {
     const auto bytes = platform.read_resource(sType, vntResourceID);
-    return bytes && platform.stage_file(sFileName + std::string(staged_suffix), sFileName, *bytes);
+    std::string staged = sFileName;
+    staged += staged_suffix;
+    return bytes && platform.stage_file(staged, sFileName, *bytes);
 }
 
 }  // namespace veldor

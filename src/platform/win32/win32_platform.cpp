@@ -1,11 +1,16 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
 // DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW,
-// FindResourceW, ShellExecuteW, ExitProcess.
+// FindResourceW, ShellExecuteW, ExitProcess; SHA-256 from CNG.
+//
+// Moves are written through (MOVEFILE_WRITE_THROUGH) and staged files
+// flushed, which is how Windows makes them durable: there is no folder flush
+// a program can count on, so flush_folder only checks the folder is there.
 #include "platform/win32/win32_platform.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/win32/system_sha256.h"
 #include "platform/win32/wide.h"
 
 namespace veldor {
@@ -33,10 +38,16 @@ std::wstring folder_of(const std::wstring& path) {
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
 
-// A new, empty file beside the target, deleted again unless committed: the
-// payload is written here and only renamed over the target once complete.
+// A new, empty file beside the target, deleted again unless committed or
+// kept: the payload is written here and only renamed over the target once
+// complete, or kept under its exact name as a staged file.
 class TempFile {
 public:
+    TempFile(const std::wstring& path, DWORD attributes) {
+        file_.reset(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+        if (file_) path_ = path;
+    }
     explicit TempFile(const std::wstring& folder) {
         const std::wstring dir = folder.empty() ? std::wstring(L".") : folder;
         wchar_t name[MAX_PATH];
@@ -60,6 +71,12 @@ public:
         DWORD written = 0;
         return WriteFile(file_.get(), bytes.data(), size, &written, nullptr) && written == size &&
                FlushFileBuffers(file_.get());
+    }
+
+    bool keep() {
+        if (!file_.close()) return false;
+        path_.clear();
+        return true;
     }
 
     bool replace(const std::wstring& target) {
@@ -137,6 +154,52 @@ bool Win32Platform::write_file(const std::string& name, Bytes bytes) {
     TempFile temp(folder_of(target));
     return temp && temp.write(bytes) && temp.replace(target);
 }
+
+// A program holding the file open without delete sharing (the game) keeps
+// it from being moved aside: asking for delete access finds that out first.
+FileState Win32Platform::file_state(const std::string& path) {
+    const std::wstring wide = widen(path);
+    const DWORD attributes = attributes_of(wide);
+    if (attributes == no_attributes)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
+                   ? FileState::absent
+                   : FileState::read_only;
+    if (!visible(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return FileState::other;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileState::read_only;
+    const Handle probe(CreateFileW(wide.c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (probe) return FileState::normal;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? FileState::in_use
+                                                                             : FileState::read_only;
+}
+
+bool Win32Platform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
+    const std::wstring path = widen(name);
+    const DWORD model = like.empty() ? no_attributes : attributes_of(widen(like));
+    constexpr DWORD kept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes =
+        model == no_attributes || (model & kept) == 0 ? FILE_ATTRIBUTE_NORMAL : model & kept;
+    if (path.empty()) return false;
+    TempFile staged(path, attributes);
+    return staged && staged.write(bytes) && staged.keep();
+}
+
+bool Win32Platform::move_file(const std::string& from, const std::string& to) {
+    const std::wstring source = widen(from), target = widen(to);
+    return !source.empty() && !target.empty() &&
+           MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32Platform::flush_folder(const std::string& path) {
+    const DWORD attributes = attributes_of(widen(path));
+    return attributes != no_attributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<Digest> Win32Platform::sha256(Bytes bytes) { return win32::system_sha256(bytes); }
 
 std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigned id) {
     const std::wstring wide_type = widen(type);
