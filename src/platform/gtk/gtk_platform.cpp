@@ -1,10 +1,10 @@
 #include "platform/gtk/gtk_platform.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 #include "platform/gtk/embedded_payloads.h"
+#include "platform/gtk/glib_sha256.h"
 #include "platform/gtk/posix_files.h"
 
 namespace veldor {
@@ -76,22 +76,7 @@ bool GtkPlatform::move_file(const std::string& from, const std::string& to) {
 
 bool GtkPlatform::flush_folder(const std::string& path) { return PosixFiles::flush_folder(path); }
 
-// GLib's own SHA-256, fed the payload where it lies, in pieces a gssize holds.
-std::optional<Digest> GtkPlatform::sha256(Bytes bytes) {
-    std::unique_ptr<GChecksum, decltype(&g_checksum_free)> checksum(
-        g_checksum_new(G_CHECKSUM_SHA256), &g_checksum_free);
-    if (!checksum) return std::nullopt;
-    constexpr std::size_t piece = 1 << 30;
-    for (std::size_t done = 0; done < bytes.size(); done += piece) {
-        const std::size_t size = std::min(piece, bytes.size() - done);
-        g_checksum_update(checksum.get(), bytes.data() + done, static_cast<gssize>(size));
-    }
-    Digest digest{};
-    gsize length = digest.size();
-    g_checksum_get_digest(checksum.get(), digest.data(), &length);
-    if (length != digest.size()) return std::nullopt;
-    return digest;
-}
+std::optional<Digest> GtkPlatform::sha256(Bytes bytes) { return glib_sha256(bytes); }
 
 std::optional<Bytes> GtkPlatform::read_resource(std::string_view type, unsigned id) {
     return embedded_resource(type, id);

@@ -49,6 +49,12 @@ std::pair<std::string, std::string> split(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The last component of a path in either form.
+std::string last_name(const std::string& path) {
+    const auto cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
 // Mode for a new file: what creat() would give under the process's umask.
 mode_t new_file_mode() {
     const mode_t mask = umask(0);
@@ -205,14 +211,27 @@ bool PosixFiles::stage_file(const std::string& name, const std::string& like, By
 }
 
 // RENAME_NOREPLACE where the file system has it; a check first where not.
+// A move to a name that extends the file's own, or back, keeps the letter
+// case the file has: ENG.DB moved aside as eng.db.old is ENG.DB.old, and
+// comes back as ENG.DB, so that undoing a move leaves the folder as it was.
 bool PosixFiles::move_file(const std::string& from, const std::string& to) {
     const auto source = resolve(from), target = resolve(to, true);
-    if (!source || !target) return false;
-    if (::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, target->c_str(), RENAME_NOREPLACE) == 0)
+    if (!source || !target || resolve(to)) return false;  // `to` in any letter case
+    const std::string given_from = last_name(from), given_to = last_name(to);
+    const std::string real_from = last_name(*source);
+    std::string name = given_to;
+    if (real_from.size() == given_from.size() &&
+        g_ascii_strncasecmp(given_to.c_str(), given_from.c_str(),
+                            std::min(given_to.size(), given_from.size())) == 0)
+        name = given_to.size() >= given_from.size() ? real_from + given_to.substr(given_from.size())
+                                                    : real_from.substr(0, given_to.size());
+    const std::string destination = split(*target).first + "/" + name;
+    if (::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
+        0)
         return true;
     struct stat st {};
-    return errno == EINVAL && ::lstat(target->c_str(), &st) != 0 &&
-           ::rename(source->c_str(), target->c_str()) == 0;
+    return errno == EINVAL && ::lstat(destination.c_str(), &st) != 0 &&
+           ::rename(source->c_str(), destination.c_str()) == 0;
 }
 
 bool PosixFiles::flush_folder(const std::string& path) {
