@@ -38,6 +38,8 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
 }
 
 Outcome InstallInto(Platform& platform, const std::string& folder) {
+    // The folder from the dialog and one given on the command line alike.
+    platform.set_game_folder(folder);
     if (folder.empty()) return refuse(platform, failure_message, Outcome::refused);
     // Before any other check, so that even a refused attempt leaves the
     // folder whole.

@@ -48,33 +48,33 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
     return path ? std::string(path.get()) : std::string();
 }
 
-bool GtkPlatform::file_exists(const std::string& path) { return PosixFiles::file_exists(path); }
+bool GtkPlatform::file_exists(const std::string& path) { return files_.file_exists(path); }
 
 bool GtkPlatform::directory_exists(const std::string& path) {
-    return PosixFiles::directory_exists(path);
+    return files_.directory_exists(path);
 }
 
-bool GtkPlatform::delete_file(const std::string& path) { return PosixFiles::delete_file(path); }
+bool GtkPlatform::delete_file(const std::string& path) { return files_.delete_file(path); }
 
 bool GtkPlatform::set_current_directory(const std::string& path) {
-    return PosixFiles::set_current_directory(path);
+    return files_.set_current_directory(path);
 }
 
 bool GtkPlatform::write_file(const std::string& name, Bytes bytes) {
-    return PosixFiles::write_file(name, bytes);
+    return files_.write_file(name, bytes);
 }
 
-FileState GtkPlatform::file_state(const std::string& path) { return PosixFiles::file_state(path); }
+FileState GtkPlatform::file_state(const std::string& path) { return files_.file_state(path); }
 
 bool GtkPlatform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
-    return PosixFiles::stage_file(name, like, bytes);
+    return files_.stage_file(name, like, bytes);
 }
 
 bool GtkPlatform::move_file(const std::string& from, const std::string& to) {
-    return PosixFiles::move_file(from, to);
+    return files_.move_file(from, to);
 }
 
-bool GtkPlatform::flush_folder(const std::string& path) { return PosixFiles::flush_folder(path); }
+bool GtkPlatform::flush_folder(const std::string& path) { return files_.flush_folder(path); }
 
 std::optional<Digest> GtkPlatform::sha256(Bytes bytes) { return glib_sha256(bytes); }
 

@@ -1,5 +1,5 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
-// DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW,
+// DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file),
 // FindResourceW, ShellExecuteW, ExitProcess; SHA-256 from CNG.
 //
 // Moves are written through (MOVEFILE_WRITE_THROUGH) and staged files
@@ -10,13 +10,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/win32/staged_file.h"
 #include "platform/win32/system_sha256.h"
 #include "platform/win32/wide.h"
 
 namespace veldor {
 namespace {
 
-using win32::Handle;
 using win32::narrow;
 using win32::widen;
 
@@ -38,60 +38,13 @@ std::wstring folder_of(const std::wstring& path) {
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
 
-// A new, empty file beside the target, deleted again unless committed or
-// kept: the payload is written here and only renamed over the target once
-// complete, or kept under its exact name as a staged file.
-class TempFile {
-public:
-    TempFile(const std::wstring& path, DWORD attributes) {
-        file_.reset(
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
-        if (file_) path_ = path;
-    }
-    explicit TempFile(const std::wstring& folder) {
-        const std::wstring dir = folder.empty() ? std::wstring(L".") : folder;
-        wchar_t name[MAX_PATH];
-        if (GetTempFileNameW(dir.c_str(), L"vel", 0, name) == 0) return;
-        path_ = name;
-        file_.reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        file_.close();
-        if (!path_.empty()) DeleteFileW(path_.c_str());
-    }
-
-    explicit operator bool() const { return static_cast<bool>(file_); }
-
-    bool write(Bytes bytes) {
-        if (bytes.size() > MAXDWORD) return false;
-        const DWORD size = static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        return WriteFile(file_.get(), bytes.data(), size, &written, nullptr) && written == size &&
-               FlushFileBuffers(file_.get());
-    }
-
-    bool keep() {
-        if (!file_.close()) return false;
-        path_.clear();
-        return true;
-    }
-
-    bool replace(const std::wstring& target) {
-        if (!file_.close()) return false;
-        if (!MoveFileExW(path_.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return false;
-        path_.clear();  // it is the target now
-        return true;
-    }
-
-private:
-    std::wstring path_;
-    Handle file_;
-};
+// The new file keeps what the player (or the game) chose to hide, so that
+// a hidden or system file stays out of sight, as file_exists sees it.
+DWORD attributes_like(DWORD attributes) {
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return attributes == no_attributes ? 0 : attributes & kept;
+}
 
 }  // namespace
 
@@ -150,9 +103,9 @@ bool Win32Platform::write_file(const std::string& name, Bytes bytes) {
         return false;
 
     // A target held open without delete sharing makes the rename fail, on
-    // Windows and Wine alike, and the temporary file goes.
-    TempFile temp(folder_of(target));
-    return temp && temp.write(bytes) && temp.replace(target);
+    // Windows and Wine alike, and the staged file goes.
+    win32::StagedFile staged(folder_of(target), attributes_like(attributes));
+    return staged && staged.write(bytes) && staged.move_over(target);
 }
 
 // A program holding the file open without delete sharing (the game) keeps
@@ -167,9 +120,9 @@ FileState Win32Platform::file_state(const std::string& path) {
     if (!visible(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return FileState::other;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileState::read_only;
-    const Handle probe(CreateFileW(wide.c_str(), DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::Handle probe(CreateFileW(wide.c_str(), DELETE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (probe) return FileState::normal;
     const DWORD error = GetLastError();
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? FileState::in_use
@@ -178,13 +131,9 @@ FileState Win32Platform::file_state(const std::string& path) {
 
 bool Win32Platform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
     const std::wstring path = widen(name);
-    const DWORD model = like.empty() ? no_attributes : attributes_of(widen(like));
-    constexpr DWORD kept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD attributes =
-        model == no_attributes || (model & kept) == 0 ? FILE_ATTRIBUTE_NORMAL : model & kept;
     if (path.empty()) return false;
-    TempFile staged(path, attributes);
+    auto staged = win32::StagedFile::at(
+        path, attributes_like(like.empty() ? no_attributes : attributes_of(widen(like))));
     return staged && staged.write(bytes) && staged.keep();
 }
 
