@@ -39,7 +39,8 @@ OnDisk observe(Platform& platform, const Names& names) {
     on_disk.journal = platform.file_exists(names.journal);
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const Slot& slot = names.slots[i];
-        on_disk.target[i] = platform.file_exists(slot.target);
+        // Only a rollback asks where the targets stand.
+        on_disk.target[i] = on_disk.journal && platform.file_exists(slot.target);
         on_disk.staged[i] = !slot.staged.empty() && platform.file_exists(slot.staged);
         on_disk.backup[i] = platform.file_exists(slot.backup);
     }

@@ -27,7 +27,7 @@ struct Names {
 };
 Names names_in(const std::string& folder);
 
-// Which of those names exist.
+// Which of those names exist; targets are looked at only with a journal.
 struct OnDisk {
     bool journal = false;
     std::array<bool, 6> target{}, staged{}, backup{};
