@@ -53,14 +53,14 @@ Plan rollback_plan(const Names& names, const OnDisk& on_disk) {
     std::array<bool, 6> staged = on_disk.staged;
     for (std::size_t i = names.slots.size(); i-- > 0;) {
         const Slot& slot = names.slots[i];
-        bool target = on_disk.target[i];
         // A staged file gone since the journal was written stands as the target.
-        if (!slot.staged.empty() && !staged[i] && target) {
+        if (!slot.staged.empty() && !staged[i] && on_disk.target[i]) {
             plan.push_back({Change::move, slot.target, slot.staged});
             staged[i] = true;
-            target = false;
         }
-        if (on_disk.backup[i] && !target) plan.push_back({Change::move, slot.backup, slot.target});
+        // Should anything else stand there, this move fails and nothing more
+        // is done: the old file is never deleted.
+        if (on_disk.backup[i]) plan.push_back({Change::move, slot.backup, slot.target});
     }
     plan.push_back({Change::remove, names.journal, {}});
     for (std::size_t i = 0; i < names.slots.size(); ++i)
