@@ -15,10 +15,6 @@ TEST(SaveFileFromRes, AnUnknownPayloadOrTypeStagesNothing) {
         EXPECT_FALSE(SaveFileFromRes(world, id, type, "x.dat"));
         EXPECT_TRUE(world.files.empty());
     }
-    FakePlatform world;
-    world.directories = {"C:\\"};
-    EXPECT_TRUE(SaveFileFromRes(world, 103, "Custom", "chi.db"));
-    EXPECT_EQ(world.files, (Files{{"C:\\chi.db.veldor-new", world.resources[103]}}));
 }
 
 }  // namespace
