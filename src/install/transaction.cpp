@@ -171,23 +171,26 @@ Installed install_transaction(Platform& platform, const std::string& folder) {
         return refusal;
 
     State state = State::staging;
-    const bool done = [&] {
-        if (!stage_payloads(platform, folder)) return false;
+    [&] {
+        if (!stage_payloads(platform, folder)) return;
         const std::string_view text = journal_text;
         const Bytes journal(reinterpret_cast<const unsigned char*>(text.data()), text.size());
-        if (!platform.stage_file(names.journal, {}, journal)) return false;
+        if (!platform.stage_file(names.journal, {}, journal)) return;
         state = State::journaled;
-        if (!platform.flush_folder(folder) || !commit(platform, names, present) ||
-            !flush_folders(platform, folder) || !platform.delete_file(names.journal))
-            return false;
-        state = State::committed;
-        return true;
+        if (platform.flush_folder(folder) && commit(platform, names, present) &&
+            flush_folders(platform, folder) && platform.delete_file(names.journal))
+            state = State::committed;
     }();
-    // Staged or committed: deleting leftovers is all there is to do, and a
+    // Committed or staging: deleting leftovers is all there is to do, and a
     // leftover that stays is deleted by the next attempt's recovery.
-    if (state != State::journaled) {
+    if (state == State::committed) {
+        for (std::size_t i = 0; i < names.slots.size(); ++i)
+            if (present[i]) platform.delete_file(names.slots[i].backup);
+        return Installed::whole;
+    }
+    if (state == State::staging) {
         recover(platform, folder);
-        return done ? Installed::whole : Installed::failed;
+        return Installed::failed;
     }
     apply(platform, rollback_plan(names, observe(platform, names)));
     return Installed::failed;
