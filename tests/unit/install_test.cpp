@@ -46,11 +46,16 @@ Files patched(Files before) {
     return before;
 }
 
-// Runs the command with a path_buffer left from before; answers what it holds.
-std::string install(FakePlatform& world) {
+// Runs the command with a path_buffer left from before; answers what it
+// holds and the outcome, the program's exit code.
+struct Attempt {
+    std::string path_buffer;
+    Outcome outcome;
+};
+Attempt install(FakePlatform& world) {
     std::string path_buffer = "left from before";
-    Install(world, path_buffer);
-    return path_buffer;
+    const Outcome outcome = Install(world, path_buffer);
+    return {path_buffer, outcome};
 }
 
 // The files moved into place, in order.
@@ -65,7 +70,7 @@ std::vector<std::string> moved_in(const FakePlatform& world) {
 TEST(Install, PutsTheFourPayloadsInPlaceInOrderDeletesTheFontsAndEnds) {
     FakePlatform world = game_world();
     const Files before = world.files;
-    EXPECT_EQ(install(world), game);
+    EXPECT_EQ(install(world).path_buffer, game);
     EXPECT_EQ(world.boxes, Boxes{done});
     EXPECT_EQ(world.exit_code, 0);
     EXPECT_EQ(moved_in(world), (std::vector{eng, chi, body_font, config}));
@@ -76,7 +81,7 @@ TEST(Install, AtTheRootOfADriveWithoutTheFonts) {
     FakePlatform world;
     world.dialog_answer = "E:\\";
     world.directories = {"E:\\", "E:\\data\\cmn\\fe", "E:\\data\\gui"};
-    EXPECT_EQ(install(world), "E:\\");
+    EXPECT_EQ(install(world).outcome, Outcome::installed);
     EXPECT_EQ(world.boxes, Boxes{done});
     EXPECT_EQ(moved_in(world),
               (std::vector<std::string>{"E:\\data\\cmn\\fe\\eng.db", "E:\\data\\cmn\\fe\\chi.db",
@@ -96,7 +101,9 @@ TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
         world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         for (const auto& dir : c.missing) world.directories.erase(dir);
         const auto before = world.files;
-        EXPECT_EQ(install(world), c.answer);
+        const Attempt attempt = install(world);
+        EXPECT_EQ(attempt.path_buffer, c.answer);
+        EXPECT_EQ(attempt.outcome, Outcome::refused);
         EXPECT_EQ(world.boxes, Boxes{refused});
         EXPECT_EQ(world.files, before);
         EXPECT_TRUE(world.written.empty());
@@ -126,7 +133,7 @@ TEST(Install, ATargetOrFontInUseReadOnlyOrAFolderIsRefusedUntouched) {
             world.directories.insert(c.path);
         }
         const Files before = world.files;
-        install(world);
+        EXPECT_EQ(install(world).outcome, Outcome::not_written);
         EXPECT_EQ(world.boxes, Boxes{c.box});
         EXPECT_EQ(world.files, before);
         EXPECT_FALSE(world.exit_code);
@@ -160,14 +167,16 @@ TEST(Install, AFailureOfAnyOperationLeavesTheFolderWholeOldOrWholeNew) {
         FakePlatform world = game_world();
         const Files before = world.files;
         world.fail_at = i;
-        install(world);
+        const Outcome outcome = install(world).outcome;
         const auto n = static_cast<std::ptrdiff_t>(i);
         if (n > commit_point) {  // the file it failed to delete is left for the next attempt
+            EXPECT_EQ(outcome, Outcome::installed);
             EXPECT_EQ(world.boxes, Boxes{done});
             world.files.erase(operations[i].second);
             EXPECT_EQ(world.files, patched(before));
             continue;
         }
+        EXPECT_EQ(outcome, n < checks_end ? Outcome::damaged : Outcome::not_written);
         EXPECT_EQ(world.boxes, Boxes{Box(n < checks_end ? damaged : refused)});
         EXPECT_EQ(world.files, before);
         EXPECT_FALSE(world.exit_code);
@@ -231,7 +240,7 @@ TEST(Install, ASecondAttemptStartsAfreshAndCancellingTouchesNothing) {
 
     world.dialog_answer.reset();
     const auto before = world.files;
-    EXPECT_EQ(install(world), "");
+    EXPECT_EQ(install(world).outcome, Outcome::left);
     EXPECT_EQ(world.boxes, Boxes{refused});
     EXPECT_EQ(world.files, before);
     EXPECT_FALSE(world.exit_code);
