@@ -55,16 +55,16 @@ Plan rollback_plan(const Names& names, const OnDisk& on_disk) {
         const Slot& slot = names.slots[i];
         // A staged file gone since the journal was written stands as the target.
         if (!slot.staged.empty() && !staged[i] && on_disk.target[i]) {
-            plan.push_back({Change::move, slot.target, slot.staged});
+            plan.push_back({Change::move, &slot.target, &slot.staged});
             staged[i] = true;
         }
         // Should anything else stand there, this move fails and nothing more
         // is done: the old file is never deleted.
-        if (on_disk.backup[i]) plan.push_back({Change::move, slot.backup, slot.target});
+        if (on_disk.backup[i]) plan.push_back({Change::move, &slot.backup, &slot.target});
     }
-    plan.push_back({Change::remove, names.journal, {}});
+    plan.push_back({Change::remove, &names.journal});
     for (std::size_t i = 0; i < names.slots.size(); ++i)
-        if (staged[i]) plan.push_back({Change::remove, names.slots[i].staged, {}});
+        if (staged[i]) plan.push_back({Change::remove, &names.slots[i].staged});
     return plan;
 }
 
@@ -73,9 +73,9 @@ Plan rollback_plan(const Names& names, const OnDisk& on_disk) {
 bool apply(Platform& platform, const Plan& plan) {
     bool all = true;
     for (const Change& change : plan) {
-        if (change.kind == Change::move && !platform.move_file(change.from, change.to))
+        if (change.kind == Change::move && !platform.move_file(*change.from, *change.to))
             return false;
-        if (change.kind == Change::remove) all = platform.delete_file(change.from) && all;
+        if (change.kind == Change::remove) all = platform.delete_file(*change.from) && all;
     }
     return all;
 }
@@ -151,10 +151,10 @@ Plan recovery_plan(const Names& names, const OnDisk& on_disk) {
     if (on_disk.journal && std::ranges::any_of(on_disk.staged, std::identity{}))
         return rollback_plan(names, on_disk);
     Plan plan;
-    if (on_disk.journal) plan.push_back({Change::remove, names.journal, {}});
+    if (on_disk.journal) plan.push_back({Change::remove, &names.journal});
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
-        if (on_disk.staged[i]) plan.push_back({Change::remove, names.slots[i].staged, {}});
-        if (on_disk.backup[i]) plan.push_back({Change::remove, names.slots[i].backup, {}});
+        if (on_disk.staged[i]) plan.push_back({Change::remove, &names.slots[i].staged});
+        if (on_disk.backup[i]) plan.push_back({Change::remove, &names.slots[i].backup});
     }
     return plan;
 }

@@ -33,9 +33,11 @@ struct OnDisk {
     std::array<bool, 6> target{}, staged{}, backup{};
 };
 
+// Names the changes act on, which stay in the Names they were planned from.
 struct Change {
     enum Kind { move, remove } kind;
-    std::string from, to;
+    const std::string* from;
+    const std::string* to = nullptr;
 };
 using Plan = std::vector<Change>;
 

@@ -70,10 +70,6 @@ public:
     // Fails when the directory does not exist.
     virtual bool set_current_directory(const std::string& path) = 0;
 
-    // All or nothing: `name`, relative to the current directory, ends up
-    // holding exactly `bytes`, or stays as it was. No temporary file remains.
-    virtual bool write_file(const std::string& name, Bytes bytes) = 0;
-
     // The moves of an installation. File states are as the system sees them;
     // in_use only where it can tell (Windows).
     virtual FileState file_state(const std::string& path) = 0;

@@ -68,12 +68,6 @@ bool FakePlatform::set_current_directory(const std::string& path) {
     return true;
 }
 
-// Not used by the installation any more: a write would show in `files`.
-bool FakePlatform::write_file(const std::string& name, Bytes bytes) {
-    files[key(name)] = Blob(bytes.begin(), bytes.end());
-    return true;
-}
-
 bool FakePlatform::stage_file(const std::string& name, const std::string&, Bytes bytes) {
     const std::string k = key(name);
     const std::string folder = normal(k.substr(0, k.rfind('\\') + 1));

@@ -68,7 +68,6 @@ public:
     bool directory_exists(const std::string& path) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
-    bool write_file(const std::string& name, Bytes bytes) override;
     FileState file_state(const std::string& path) override;
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
     bool move_file(const std::string& from, const std::string& to) override;

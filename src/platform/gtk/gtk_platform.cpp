@@ -60,10 +60,6 @@ bool GtkPlatform::set_current_directory(const std::string& path) {
     return files_.set_current_directory(path);
 }
 
-bool GtkPlatform::write_file(const std::string& name, Bytes bytes) {
-    return files_.write_file(name, bytes);
-}
-
 FileState GtkPlatform::file_state(const std::string& path) { return files_.file_state(path); }
 
 bool GtkPlatform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {

@@ -37,6 +37,8 @@ public:
     bool directory_exists(const std::string& path) const;
     bool delete_file(const std::string& path) const;
     bool set_current_directory(const std::string& path) const;
+    // All or nothing: `name` ends up holding exactly `bytes`, or stays as it
+    // was. The installation stages and moves instead (below).
     bool write_file(const std::string& name, Bytes bytes) const;
     FileState file_state(const std::string& path) const;
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;

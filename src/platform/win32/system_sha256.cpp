@@ -9,7 +9,6 @@
 #include <bcrypt.h>
 
 #include <algorithm>
-#include <string>
 
 namespace veldor::win32 {
 namespace {
@@ -29,25 +28,31 @@ bool find(HMODULE dll, const char* name, F& function) {
     return function != nullptr;
 }
 
-// Loaded once for the program's life.
+bool load(Cng& functions) {
+    wchar_t path[MAX_PATH + 16];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    lstrcpyW(path + length, L"\\bcrypt.dll");
+    HMODULE dll = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return dll && find(dll, "BCryptOpenAlgorithmProvider", functions.open_algorithm) &&
+           find(dll, "BCryptCloseAlgorithmProvider", functions.close_algorithm) &&
+           find(dll, "BCryptCreateHash", functions.create_hash) &&
+           find(dll, "BCryptHashData", functions.hash_data) &&
+           find(dll, "BCryptFinishHash", functions.finish_hash) &&
+           find(dll, "BCryptDestroyHash", functions.destroy_hash);
+}
+
+// Loaded once for the program's life, on the one thread that hashes. Plain
+// statics: a guarded one would link the runtime's thread-safe statics and
+// their error paths into the lean installer.
 const Cng* cng() {
-    static const Cng* loaded = []() -> const Cng* {
-        wchar_t system[MAX_PATH];
-        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return nullptr;
-        const std::wstring path = std::wstring(system, length) + L"\\bcrypt.dll";
-        HMODULE dll = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        static Cng functions{};
-        if (!dll || !find(dll, "BCryptOpenAlgorithmProvider", functions.open_algorithm) ||
-            !find(dll, "BCryptCloseAlgorithmProvider", functions.close_algorithm) ||
-            !find(dll, "BCryptCreateHash", functions.create_hash) ||
-            !find(dll, "BCryptHashData", functions.hash_data) ||
-            !find(dll, "BCryptFinishHash", functions.finish_hash) ||
-            !find(dll, "BCryptDestroyHash", functions.destroy_hash))
-            return nullptr;
-        return &functions;
-    }();
-    return loaded;
+    static Cng functions{};
+    static bool tried = false, loaded = false;
+    if (!tried) {
+        tried = true;
+        loaded = load(functions);
+    }
+    return loaded ? &functions : nullptr;
 }
 
 }  // namespace
