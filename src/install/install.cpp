@@ -39,16 +39,30 @@ std::string file_name_of(std::uint16_t id) {
     return {};
 }
 
+// A path below the game folder as a reason names it: "data\gui".
+std::string shown(std::string_view path) {
+    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return std::string(path);
+}
+
 // Nothing is touched unless the folder has the game's layout.
 bool has_game_layout(Platform& platform, const std::string& folder) {
-    return platform.directory_exists(folder + std::string(database_dir)) &&
-           platform.directory_exists(folder + std::string(font_dir));
+    for (std::string_view dir : {database_dir, font_dir})
+        if (!platform.directory_exists(folder + std::string(dir))) {
+            platform.explain("缺少文件夹 " + shown(dir));
+            return false;
+        }
+    return true;
 }
 
 bool delete_superseded_fonts(Platform& platform, const std::string& folder) {
     for (std::string_view font : superseded_fonts) {
         const std::string path = folder + std::string(font);
-        if (platform.file_exists(path) && !platform.delete_file(path)) return false;
+        if (platform.file_exists(path) && !platform.delete_file(path)) {
+            platform.explain("无法删除 " + shown(font));
+            return false;
+        }
     }
     return true;
 }
@@ -60,8 +74,11 @@ enum class Written { refused, incomplete, complete };
 Written write_payloads(Platform& platform, const std::string& folder) {
     Written outcome = Written::complete;
     for (const Step& step : steps) {
-        if (!platform.set_current_directory(folder + std::string(step.directory)))
+        if (!platform.set_current_directory(folder + std::string(step.directory))) {
+            platform.explain("无法进入 " +
+                             (step.directory.empty() ? folder : shown(step.directory)));
             return Written::refused;
+        }
         if (!SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)))
             outcome = Written::incomplete;
     }
@@ -72,20 +89,24 @@ Written write_payloads(Platform& platform, const std::string& folder) {
 
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
     path_buffer.clear();
-    const std::optional<std::string> chosen = platform.browse_for_folder({dialog_title, start, {}});
+    // The dialog opens on the folder the command line gave; where it gave
+    // none, on the game found in the player's libraries, if any.
+    const FolderRequest request{dialog_title, start, {}};
+    const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
     return InstallInto(platform, path_buffer);
 }
 
 Outcome InstallInto(Platform& platform, const std::string& folder) {
-    const bool prepared = !folder.empty() && has_game_layout(platform, folder) &&
-                          delete_superseded_fonts(platform, folder);
+    const bool game = !folder.empty() && has_game_layout(platform, folder);
+    const bool prepared = game && delete_superseded_fonts(platform, folder);
     const Written written = prepared ? write_payloads(platform, folder) : Written::refused;
-    // A failure leaves the window for another attempt.
+    // A failure leaves the window for another attempt. Past the layout check
+    // the folder was the game's: a step that failed there did not write.
     if (written == Written::refused) {
         platform.message_box(failure_message, Icon::stop);
-        return Outcome::refused;
+        return game ? Outcome::not_written : Outcome::refused;
     }
     if (written == Written::incomplete) return Outcome::not_written;
 

@@ -29,17 +29,22 @@ FakePlatform game_world() {
     return world;
 }
 
-// Runs the command with a path_buffer left from before; answers what it holds.
-std::string install(FakePlatform& world) {
+struct Attempt {
+    std::string path_buffer;
+    Outcome outcome;
+};
+
+// Runs the command with a path_buffer left from before.
+Attempt install(FakePlatform& world) {
     std::string path_buffer = "left from before";
-    Install(world, path_buffer);
-    return path_buffer;
+    const Outcome outcome = Install(world, path_buffer);
+    return {path_buffer, outcome};
 }
 
 TEST(Install, WritesTheFourPayloadsInOrderDeletesTheFontsAndEnds) {
     FakePlatform world = game_world();
     world.files[eng] = {4};  // an older file
-    EXPECT_EQ(install(world), game);
+    EXPECT_EQ(install(world).path_buffer, game);
     EXPECT_EQ(world.boxes, Boxes{done});
     EXPECT_EQ(world.exit_code, 0);
     EXPECT_EQ(world.written, (std::vector{eng, chi, body_font, config}));
@@ -55,19 +60,25 @@ TEST(Install, AtTheRootOfADriveWithoutTheFonts) {
     FakePlatform world;
     world.dialog_answer = "E:\\";
     world.directories = {"E:\\", "E:\\data\\cmn\\fe", "E:\\data\\gui"};
-    EXPECT_EQ(install(world), "E:\\");
+    EXPECT_EQ(install(world).path_buffer, "E:\\");
     EXPECT_EQ(world.boxes, Boxes{done});
     EXPECT_EQ(world.written,
               (std::vector<std::string>{"E:\\data\\cmn\\fe\\eng.db", "E:\\data\\cmn\\fe\\chi.db",
                                         "E:\\data\\gui\\ZQ05_Bod.ttf", "E:\\config.dat"}));
 }
 
-// Nothing is deleted or written, and it says so once.
+// Nothing is deleted or written, and it says so once, and why.
 TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
     const struct {
         std::string answer;
         std::set<std::string> missing;
-    } cases[] = {{game, {data, cmn, fe, gui}}, {game, {gui}}, {game, {fe}}, {"", {}}};
+        std::vector<std::string> reasons;
+    } cases[] = {
+        {game, {data, cmn, fe, gui}, {"缺少文件夹 data\\cmn\\fe"}},
+        {game, {gui}, {"缺少文件夹 data\\gui"}},
+        {game, {fe}, {"缺少文件夹 data\\cmn\\fe"}},
+        {"", {}, {}},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer + " without " + std::to_string(c.missing.size()) + " folders");
         FakePlatform world = game_world();
@@ -75,8 +86,11 @@ TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
         world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         for (const auto& dir : c.missing) world.directories.erase(dir);
         const auto before = world.files;
-        EXPECT_EQ(install(world), c.answer);
+        const Attempt attempt = install(world);
+        EXPECT_EQ(attempt.path_buffer, c.answer);
+        EXPECT_EQ(attempt.outcome, Outcome::refused);
         EXPECT_EQ(world.boxes, Boxes{refused});
+        EXPECT_EQ(world.reasons, c.reasons);
         EXPECT_EQ(world.files, before);
         EXPECT_TRUE(world.written.empty());
         EXPECT_EQ(world.current_directory, "C:\\");
@@ -84,23 +98,25 @@ TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
     }
 }
 
-// Each failure point shows one box, does not call the installation complete,
-// and leaves the window for another attempt; `written` payloads still are.
+// Each failure point shows one box and says why, does not call the
+// installation complete, and leaves the window for another attempt; `written`
+// payloads still are.
 TEST(Install, AFailureStopsWhereItMustAndSpeaksOnce) {
     const struct {
         Op op;
         std::string path;
         std::vector<std::string> written;
+        std::string reason;
     } cases[] = {
-        {Op::delete_file, title_font, {}},
-        {Op::delete_file, sans_font, {}},
-        {Op::set_current_directory, fe, {}},
-        {Op::set_current_directory, gui, {eng, chi}},
-        {Op::set_current_directory, game, {eng, chi, body_font}},
-        {Op::write_file, eng, {chi, body_font, config}},
-        {Op::write_file, chi, {eng, body_font, config}},
-        {Op::write_file, body_font, {eng, chi, config}},
-        {Op::write_file, config, {eng, chi, body_font}},
+        {Op::delete_file, title_font, {}, "无法删除 data\\gui\\ZQ05_Tit.ttf"},
+        {Op::delete_file, sans_font, {}, "无法删除 data\\gui\\ZQSSanCB.ttf"},
+        {Op::set_current_directory, fe, {}, "无法进入 data\\cmn\\fe"},
+        {Op::set_current_directory, gui, {eng, chi}, "无法进入 data\\gui"},
+        {Op::set_current_directory, game, {eng, chi, body_font}, "无法进入 " + game},
+        {Op::write_file, eng, {chi, body_font, config}, "无法写入 eng.db"},
+        {Op::write_file, chi, {eng, body_font, config}, "无法写入 chi.db"},
+        {Op::write_file, body_font, {eng, chi, config}, "无法写入 ZQ05_Bod.ttf"},
+        {Op::write_file, config, {eng, chi, body_font}, "无法写入 config.dat"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -108,8 +124,9 @@ TEST(Install, AFailureStopsWhereItMustAndSpeaksOnce) {
         const bool file = c.op != Op::set_current_directory;
         if (file) world.files[c.path] = {42};  // say, held open by the running game
         world.failures = {{c.op, c.path}};
-        install(world);
+        EXPECT_EQ(install(world).outcome, Outcome::not_written);
         EXPECT_EQ(world.boxes, Boxes{refused});
+        EXPECT_EQ(world.reasons, std::vector{c.reason});
         EXPECT_EQ(world.written, c.written);
         EXPECT_TRUE(!file || world.files.at(c.path) == Blob{42});
         EXPECT_FALSE(world.exit_code);
@@ -124,7 +141,9 @@ TEST(Install, ASecondAttemptStartsAfreshAndCancellingTouchesNothing) {
 
     world.dialog_answer.reset();
     const auto before = world.files;
-    EXPECT_EQ(install(world), "");
+    const Attempt cancelled = install(world);
+    EXPECT_EQ(cancelled.path_buffer, "");
+    EXPECT_EQ(cancelled.outcome, Outcome::left);
     EXPECT_EQ(world.boxes, Boxes{refused});
     EXPECT_EQ(world.files, before);
     EXPECT_FALSE(world.exit_code);

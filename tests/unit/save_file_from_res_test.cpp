@@ -13,6 +13,7 @@ TEST(SaveFileFromRes, AnUnknownPayloadOrTypeIsReportedOnceAndWritesNothing) {
         FakePlatform world;
         EXPECT_FALSE(SaveFileFromRes(world, id, type, "x.dat"));
         EXPECT_EQ(world.boxes, (std::vector<Box>{{"路径错误", Icon::stop}}));
+        EXPECT_EQ(world.reasons, std::vector<std::string>{"安装程序缺少 x.dat"});
         EXPECT_TRUE(world.written.empty());
     }
 }
