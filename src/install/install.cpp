@@ -39,18 +39,20 @@ std::string file_name_of(std::uint16_t id) {
     return {};
 }
 
-// A path below the game folder as a reason names it: "data\gui".
-std::string shown(std::string_view path) {
+// Why it failed: what, and where, a path below the game folder named as
+// "data\gui". (Appended, as the Windows program's runtime has no
+// out_of_range for operator+ to throw.)
+std::string reason(std::string_view what, std::string_view path) {
     while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
     while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    return std::string(path);
+    return std::string(what).append(path);
 }
 
 // Nothing is touched unless the folder has the game's layout.
 bool has_game_layout(Platform& platform, const std::string& folder) {
     for (std::string_view dir : {database_dir, font_dir})
         if (!platform.directory_exists(folder + std::string(dir))) {
-            platform.explain("缺少文件夹 " + shown(dir));
+            platform.explain(reason("缺少文件夹 ", dir));
             return false;
         }
     return true;
@@ -60,7 +62,7 @@ bool delete_superseded_fonts(Platform& platform, const std::string& folder) {
     for (std::string_view font : superseded_fonts) {
         const std::string path = folder + std::string(font);
         if (platform.file_exists(path) && !platform.delete_file(path)) {
-            platform.explain("无法删除 " + shown(font));
+            platform.explain(reason("无法删除 ", font));
             return false;
         }
     }
@@ -75,8 +77,7 @@ Written write_payloads(Platform& platform, const std::string& folder) {
     Written outcome = Written::complete;
     for (const Step& step : steps) {
         if (!platform.set_current_directory(folder + std::string(step.directory))) {
-            platform.explain("无法进入 " +
-                             (step.directory.empty() ? folder : shown(step.directory)));
+            platform.explain(reason("无法进入 ", step.directory.empty() ? folder : step.directory));
             return Written::refused;
         }
         if (!SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)))

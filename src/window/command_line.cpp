@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+// No substr here: the installer's lean runtime has no out_of_range to throw.
 namespace veldor {
 namespace {
 
@@ -41,7 +42,7 @@ std::string_view next_argument(std::string_view& rest) {
     std::size_t end = 0;
     for (; end < rest.size() && (quoted || !blank(rest[end])); ++end)
         if (rest[end] == '"') quoted = !quoted;
-    const std::string_view argument = rest.substr(0, end);
+    const std::string_view argument(rest.data(), end);
     rest.remove_prefix(end);
     return argument;
 }
@@ -70,7 +71,8 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
                     end = i;
                     break;
                 }
-            take_folder(rest.substr(whole ? 4 : 3, end - (whole ? 4 : 3)));
+            const std::size_t from = whole ? 4 : 3;
+            take_folder(std::string_view(rest.data() + from, end - from));
             command.malformed |= end != rest.size();
             rest.remove_prefix(end);
             continue;
@@ -81,8 +83,8 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
             command.silent = true;
         else if (argument == "/?")
             command.help = true;
-        else if (starts_with(folder_from(argument), "/DIR="))
-            take_folder(folder_from(argument).substr(5));
+        else if (const std::string unquoted = folder_from(argument); starts_with(unquoted, "/DIR="))
+            take_folder(std::string_view(unquoted).data() + 5);
         else
             command.malformed = true;
     }
