@@ -4,6 +4,8 @@
 // as owner once it exists.
 #include <windows.h>
 
+#include <string>
+
 #include "install/install.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
@@ -12,13 +14,30 @@
 #include "window/identity.h"
 #include "window/veldor.h"
 
+namespace {
+
+// The installation changes the current directory as it goes: a folder given
+// relative to where the program started ("Game", "D:Game") is made whole.
+std::string full_path(const std::string& folder) {
+    const std::wstring wide = veldor::win32::widen(folder);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (folder.empty() || length == 0 || length >= size) return folder;
+    full.resize(length);
+    return veldor::win32::narrow(full);
+}
+
+}  // namespace
+
 // `arguments`: the command line after the program's name, as the runtime
 // cuts it from GetCommandLineW.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     using veldor::exit_code;
     using veldor::Outcome;
-    const veldor::CommandLine command =
+    veldor::CommandLine command =
         veldor::ParseWindowsCommandLine(veldor::win32::narrow(arguments ? arguments : L""));
+    command.folder = full_path(command.folder);
     veldor::Win32Platform platform{nullptr, veldor::win32::widen(veldor::application_title)};
     // Silent: no window, no dialog, no message box; the exit code tells.
     if (command.silent) platform.set_silent();

@@ -247,6 +247,7 @@ TEST(CommandLine, SilentInstallsShowNothingAndTheExitCodeTells) {
         DWORD code;
     } cases[] = {
         {L"/S /D=", L"\\silent game", L"", game, 0},
+        {L"/S /D=", L"relative game", L"", game, 0},  // "M:relative game", from M:'s root
         {L"/VERYSILENT /DIR=\"", L"\\very silent game", L"\"", game, 0},
         {L"/s /d=", L"\\not a game", L"", not_game, 2},
         {L"/SILENT /D=", L"\\read-only", L"", read_only, 3},
@@ -254,8 +255,9 @@ TEST(CommandLine, SilentInstallsShowNothingAndTheExitCodeTells) {
         {L"/S /X /D=", L"\\unknown switch", L"", game, 5},
     };
     for (const auto& c : cases) {
-        const std::wstring folder = c.folder == none ? L"" : second_drive + c.name;
-        SCOPED_TRACE(win32::narrow(c.before + folder + c.after));
+        const std::wstring given = c.folder == none ? L"" : second_drive + c.name;
+        SCOPED_TRACE(win32::narrow(c.before + given + c.after));
+        const std::wstring folder = second_drive + L"\\" + c.name.substr(c.name[0] == L'\\');
         if (c.folder != none) make_game_folder(folder, c.folder != not_game, c.folder != not_game);
         const std::wstring chi = folder + L"\\data\\cmn\\fe\\chi.db";
         if (c.folder == read_only) {
@@ -264,7 +266,7 @@ TEST(CommandLine, SilentInstallsShowNothingAndTheExitCodeTells) {
         }
         const Tree before = c.folder == none ? Tree{} : snapshot(folder);
 
-        Player app{test_paths::program, widen(main_window.caption), c.before + folder + c.after};
+        Player app{test_paths::program, widen(main_window.caption), c.before + given + c.after};
         EXPECT_EQ(app.window(), nullptr);
         ASSERT_TRUE(app.ended(patience_ms)) << "the program waits for something";
         EXPECT_EQ(app.exit_code(), c.code);
