@@ -7,7 +7,7 @@ program=$1
 payloads=$2
 unset DISPLAY WAYLAND_DISPLAY
 root=$(mktemp -d)
-trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
+trap 'rm -rf "$root"' EXIT
 failed=0
 
 fail() {
@@ -52,16 +52,9 @@ mkdir -p "$root/no fonts/data/cmn/fe"
 expect 2 '路径错误：缺少文件夹 data\gui' --silent "--folder=$root/no fonts"
 [ -z "$(ls "$root/no fonts/data/cmn/fe")" ] || fail "the refused folder changed"
 
-game "$root/read-only"
-printf 'kept' >"$root/read-only/config.dat"
-chmod 444 "$root/read-only/config.dat"
-expect 3 '路径错误：无法写入 config.dat' --silent "--folder=$root/read-only"
-[ "$(cat "$root/read-only/config.dat")" = kept ] || fail "the read-only file changed"
-
 expect 5 '--silent 需要 --folder' --silent
 expect 5 '--folder 需要一个文件夹' --silent --folder=
 expect 5 '--bogus' --silent --bogus "--folder=$root/my game"
-expect 5 'extra' --silent "--folder=$root/my game" extra
 expect 0 'VELDOR汉化V1.2 1.02' --version
 expect 0 '--folder=' --help
 # Not silent, the window needs the display it does not have.
