@@ -21,11 +21,12 @@ struct ObjectUnref {
 }  // namespace
 
 void GtkPlatform::message_box(std::string_view text, Icon icon) {
-    std::string message(text);
+    const std::string message(text);
+    const std::string reason = std::exchange(reason_, {});  // this message's only
     if (silent_) {
         // Raw UTF-8, whatever the locale: scripts read it as the program wrote it.
-        if (!reason_.empty()) message += "：" + std::exchange(reason_, {});
-        std::fprintf(stderr, "%s: %s\n", g_get_prgname(), message.c_str());
+        std::fprintf(stderr, "%s: %s%s%s\n", g_get_prgname(), message.c_str(),
+                     reason.empty() ? "" : "：", reason.c_str());
         return;
     }
     std::unique_ptr<GtkWidget, WidgetDestroyer> dialog(gtk_message_dialog_new(
