@@ -46,6 +46,14 @@ public:
     // when the chosen item has no file-system path.
     virtual std::optional<std::string> browse_for_folder(const FolderRequest& request) = 0;
 
+    // The folder this attempt installs into, handed over once before any of
+    // the file services below: every path they get starts with it. Its name
+    // is the file system's own, to be used exactly as given; only what
+    // follows it is in the game's Windows form. Windows names every path
+    // alike, so only a face that maps them onto another file system (GTK)
+    // needs to know where the folder ends.
+    virtual void set_game_folder(const std::string& /*folder*/) {}
+
     // A normal file (not a directory, not hidden or system) of that name.
     virtual bool file_exists(const std::string& path) = 0;
     virtual bool directory_exists(const std::string& path) = 0;

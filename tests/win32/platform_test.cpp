@@ -69,6 +69,17 @@ TEST_F(Win32PlatformTest, RefusedTargetsStayAsTheyWere) {
     }
 }
 
+// With every name it could give taken, Wine's GetTempFileNameW answers one
+// of them anyway: a file that already lay there (a planted link) would be
+// opened and written. The staged file is made anew under its own name.
+TEST_F(Win32PlatformTest, StagesOnlyInAFileItCreated) {
+    const std::wstring taken = test_paths::taken_names, target = taken + L"\\chi.db";
+    ASSERT_TRUE(platform.write_file(narrow(target), as_bytes(pattern(1000, 5))));
+    EXPECT_EQ(read_file(target), pattern(1000, 5));
+    DeleteFileW(target.c_str());
+    EXPECT_EQ(list_folder(taken).size(), 65535u);
+}
+
 TEST_F(Win32PlatformTest, MissingFolderFailsAndCreatesNothing) {
     const std::wstring missing = folder / L"data";
     EXPECT_FALSE(platform.set_current_directory(narrow(missing)));
@@ -122,6 +133,15 @@ TEST_F(Win32PlatformTest, FilesAndFoldersAsThePlayerSeesThem) {
         SCOPED_TRACE(narrow(e.name));
         EXPECT_EQ(platform.file_exists(narrow(folder / e.name)), e.file);
         EXPECT_EQ(platform.directory_exists(narrow(folder / e.name)), e.directory);
+    }
+    // Replaced, a hidden or system file stays so, out of the player's sight.
+    for (const wchar_t* name : {L"hidden.ttf", L"system.ttf"}) {
+        const std::wstring path = folder / name;
+        const DWORD hiding = GetFileAttributesW(path.c_str());
+        EXPECT_TRUE(platform.write_file(narrow(path), as_bytes(pattern(5, 2)))) << narrow(name);
+        EXPECT_EQ(read_file(path), pattern(5, 2));
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), hiding) << narrow(name);
+        EXPECT_FALSE(platform.file_exists(narrow(path)));
     }
     EXPECT_FALSE(platform.delete_file(narrow(folder / L"readonly.ttf")));
     EXPECT_FALSE(platform.delete_file(narrow(folder / L"gui")));

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "platform/gtk/posix_files.h"
 #include "platform/platform.h"
 
 namespace veldor {
@@ -27,6 +28,7 @@ public:
     void message_box(std::string_view text, Icon icon) override;
     void explain(std::string_view reason) override { reason_ = reason; }
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
+    void set_game_folder(const std::string& folder) override { files_.set_game_folder(folder); }
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
     bool delete_file(const std::string& path) override;
@@ -39,6 +41,7 @@ public:
 private:
     std::string title_;
     GtkWindow* owner_ = nullptr;
+    PosixFiles files_;
     bool silent_ = false;
     std::string reason_;  // for the next message
 };
