@@ -17,8 +17,12 @@ constexpr std::string_view damaged_message = "安装程序已损坏，请重新�
 
 // Nothing is touched unless the folder has the game's layout.
 bool has_game_layout(Platform& platform, const std::string& folder) {
-    return platform.directory_exists(joined(folder, database_dir)) &&
-           platform.directory_exists(joined(folder, font_dir));
+    for (std::string_view dir : {database_dir, font_dir})
+        if (!platform.directory_exists(joined(folder, dir))) {
+            platform.explain(reason("缺少文件夹 ", dir));
+            return false;
+        }
+    return true;
 }
 
 // A failure leaves the window for another attempt.
@@ -31,7 +35,10 @@ Outcome refuse(Platform& platform, std::string_view message, Outcome outcome) {
 
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
     path_buffer.clear();
-    const std::optional<std::string> chosen = platform.browse_for_folder({dialog_title, start, {}});
+    // The dialog opens on the folder the command line gave; where it gave
+    // none, on the game found in the player's libraries, if any.
+    const FolderRequest request{dialog_title, start, {}};
+    const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
     return InstallInto(platform, path_buffer);

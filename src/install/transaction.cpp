@@ -90,7 +90,14 @@ bool flush_folders(Platform& platform, const std::string& folder) {
 }
 
 // Which targets exist and may be moved aside; anything else answers why not.
-Installed preflight(Platform& platform, const Names& names, std::array<bool, 6>& present) {
+Installed preflight(Platform& platform, const std::string& folder, const Names& names,
+                    std::array<bool, 6>& present) {
+    // A target as the player would name it, for the reason given.
+    const auto below = [&](std::size_t slot) {
+        std::string_view path = names.slots[slot].target;
+        path.remove_prefix(folder.size());
+        return path;
+    };
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const bool font = i < font_count;
         switch (platform.file_state(names.slots[i].target)) {
@@ -101,14 +108,17 @@ Installed preflight(Platform& platform, const Names& names, std::array<bool, 6>&
                 present[i] = true;
                 break;
             case FileState::in_use:
+                platform.explain(reason("文件被占用 ", below(i)));
                 return Installed::in_use;
             case FileState::other:  // a hidden font or a folder of its name is not the font
                 if (font) {
                     present[i] = false;
                     break;
                 }
+                platform.explain(reason("不是普通文件 ", below(i)));
                 return Installed::refused;
             case FileState::read_only:
+                platform.explain(reason("只读文件 ", below(i)));
                 return Installed::refused;
         }
     }
@@ -167,7 +177,8 @@ bool recover(Platform& platform, const std::string& folder) {
 Installed install_transaction(Platform& platform, const std::string& folder) {
     const Names names = names_in(folder);
     std::array<bool, 6> present{};
-    if (const Installed refusal = preflight(platform, names, present); refusal != Installed::whole)
+    if (const Installed refusal = preflight(platform, folder, names, present);
+        refusal != Installed::whole)
         return refusal;
 
     State state = State::staging;

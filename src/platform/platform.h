@@ -48,6 +48,11 @@ public:
     // application title; returns when dismissed.
     virtual void message_box(std::string_view text, Icon icon) = 0;
 
+    // Why the next message box is shown, in a few words (the missing
+    // subfolder, the file not written), for a face that writes its messages
+    // to a log rather than showing them. The window shows only the message.
+    virtual void explain(std::string_view /*reason*/) {}
+
     // Modal folder dialog. nullopt when the user cancels; an empty string
     // when the chosen item has no file-system path.
     virtual std::optional<std::string> browse_for_folder(const FolderRequest& request) = 0;

@@ -11,7 +11,7 @@ bool VELDOR::SaveFileFromRes(std::uint16_t vntResourceID, std::string_view sType
     return veldor::SaveFileFromRes(platform_, vntResourceID, sType, sFileName);
 }
 
-void VELDOR::comInstall_Click() { Install(platform_, path_buffer); }
+void VELDOR::comInstall_Click() { Install(platform_, path_buffer, start_folder_); }
 
 void VELDOR::comAbout_Click() { platform_.message_box(about_text, Icon::none); }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/platform.h"
 #include "window/form.h"
@@ -13,7 +14,10 @@ namespace veldor {
 
 class VELDOR {
 public:
-    explicit VELDOR(Platform& platform) : platform_(platform) {}
+    // `start_folder`: where the folder dialog opens (the command line's
+    // folder); empty: the face's own start.
+    explicit VELDOR(Platform& platform, std::string start_folder = {})
+        : platform_(platform), start_folder_(std::move(start_folder)) {}
 
     // The folder chosen by the last installation attempt.
     std::string path_buffer;
@@ -31,6 +35,7 @@ public:
 
 private:
     Platform& platform_;
+    std::string start_folder_;
 };
 
 }  // namespace veldor

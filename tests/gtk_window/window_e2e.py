@@ -97,12 +97,12 @@ def write(path, content, mode=0o644):
 
 
 class Program:
-    def __init__(self, path, home):
+    def __init__(self, path, home, arguments=()):
         env = {k: v for k, v in os.environ.items() if k != "GTK_USE_PORTAL"}
         env.update(HOME=home, XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
                    XDG_CACHE_HOME=f"{home}/cache", GSETTINGS_BACKEND="memory",
                    GTK_A11Y="atspi", NO_AT_BRIDGE="0")
-        self.process = subprocess.Popen([path], env=env, cwd=home)
+        self.process = subprocess.Popen([path, *arguments], env=env, cwd=home)
         self.window = wait_for("the main window", lambda: windows_named(WINDOW_TITLE))[0]
         wait_for("the window on the accessibility bus", self.frame)
 
@@ -206,6 +206,18 @@ def case_install(program, root, payload_dir, _opened):
     check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
 
 
+def case_folder_option(program, root, payload_dir, _opened):
+    """Started with --folder (see ARGUMENTS), the chooser opens on it: OK installs there."""
+    press(program.window, "alt+i")
+    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
+    time.sleep(0.3)  # the chooser loads its folder
+    press(dialog, "alt+o")
+    program.message_box("安装完毕")
+    check(program.ends(), "the program did not end normally")
+    check(all(filecmp.cmp(f"{root}/game/{path}", f"{payload_dir}/{os.path.basename(path)}", shallow=False)
+              for path in PAYLOADS), "the folder given is not where it installed")
+
+
 def case_exit_after_failure(program, root, _payload_dir, _opened):
     game = f"{root}/half-game"  # the fonts folder is missing
     write(f"{game}/data/cmn/fe/eng.db", b"the game's own")
@@ -276,6 +288,15 @@ def case_layout(program, _root, _payload_dir, _opened):
 CASES = {name[len("case_"):]: case for name, case in globals().items() if name.startswith("case_")}
 
 
+def game_option(root):
+    os.makedirs(f"{root}/game/data/cmn/fe")
+    os.makedirs(f"{root}/game/data/gui")
+    return [f"--folder={root}/game"]
+
+
+ARGUMENTS = {"folder_option": game_option}  # the program's command line, made before it starts
+
+
 def main():
     if len(sys.argv) != 4 or sys.argv[3] not in CASES:
         sys.exit(f"usage: {sys.argv[0]} PROGRAM PAYLOAD_DIR {{{'|'.join(CASES)}}}")
@@ -284,7 +305,8 @@ def main():
     program = None
     try:
         home, opened = make_home(root)
-        program = Program(os.path.abspath(program_path), home)
+        arguments = ARGUMENTS.get(case, lambda _root: [])(root)
+        program = Program(os.path.abspath(program_path), home, arguments)
         CASES[case](program, root, payload_dir, opened)
     except Failure as failure:
         sys.exit(f"FAIL {case}: {failure}")

@@ -53,7 +53,9 @@ public:
     // What happened.
     std::vector<Box> boxes;
     std::vector<std::pair<Op, std::string>> log;
-    std::vector<std::string> written;  // staged files, in order
+    std::vector<std::string> reasons;
+    std::vector<std::string> dialog_starts;  // where each folder dialog opened
+    std::vector<std::string> written;        // staged files, in order
     std::vector<std::string> opened;
     std::string current_directory = "C:\\";
     std::optional<int> exit_code;  // set when the program ended
@@ -61,7 +63,9 @@ public:
     void message_box(std::string_view text, Icon icon) override {
         if (powered) boxes.push_back({std::string(text), icon});
     }
-    std::optional<std::string> browse_for_folder(const FolderRequest&) override {
+    void explain(std::string_view reason) override { reasons.emplace_back(reason); }
+    std::optional<std::string> browse_for_folder(const FolderRequest& request) override {
+        dialog_starts.push_back(request.start);
         return dialog_answer;
     }
     bool file_exists(const std::string& path) override;

@@ -88,12 +88,18 @@ TEST(Install, AtTheRootOfADriveWithoutTheFonts) {
                                         "E:\\data\\gui\\ZQ05_Bod.ttf", "E:\\config.dat"}));
 }
 
-// Nothing is deleted or written, and it says so once.
+// Nothing is deleted or written, and it says so once, and why.
 TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
     const struct {
         std::string answer;
         std::set<std::string> missing;
-    } cases[] = {{game, {data, cmn, fe, gui}}, {game, {gui}}, {game, {fe}}, {"", {}}};
+        std::vector<std::string> reasons;
+    } cases[] = {
+        {game, {data, cmn, fe, gui}, {"缺少文件夹 data\\cmn\\fe"}},
+        {game, {gui}, {"缺少文件夹 data\\gui"}},
+        {game, {fe}, {"缺少文件夹 data\\cmn\\fe"}},
+        {"", {}, {}},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer + " without " + std::to_string(c.missing.size()) + " folders");
         FakePlatform world = game_world();
@@ -105,6 +111,7 @@ TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
         EXPECT_EQ(attempt.path_buffer, c.answer);
         EXPECT_EQ(attempt.outcome, Outcome::refused);
         EXPECT_EQ(world.boxes, Boxes{refused});
+        EXPECT_EQ(world.reasons, c.reasons);
         EXPECT_EQ(world.files, before);
         EXPECT_TRUE(world.written.empty());
         EXPECT_FALSE(world.exit_code);
@@ -118,11 +125,12 @@ TEST(Install, ATargetOrFontInUseReadOnlyOrAFolderIsRefusedUntouched) {
         std::string path;
         std::set<std::string> FakePlatform::*kind;  // in use, read-only; none: a folder of its name
         Box box;
-    } cases[] = {{chi, &FakePlatform::in_use, in_use},
-                 {title_font, &FakePlatform::in_use, in_use},
-                 {eng, &FakePlatform::read_only, refused},
-                 {sans_font, &FakePlatform::read_only, refused},
-                 {body_font, nullptr, refused}};
+        std::string reason;  // what a silent run reports
+    } cases[] = {{chi, &FakePlatform::in_use, in_use, "文件被占用 data\\cmn\\fe\\chi.db"},
+                 {title_font, &FakePlatform::in_use, in_use, "文件被占用 data\\gui\\ZQ05_Tit.ttf"},
+                 {eng, &FakePlatform::read_only, refused, "只读文件 data\\cmn\\fe\\eng.db"},
+                 {sans_font, &FakePlatform::read_only, refused, "只读文件 data\\gui\\ZQSSanCB.ttf"},
+                 {body_font, nullptr, refused, "不是普通文件 data\\gui\\ZQ05_Bod.ttf"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         FakePlatform world = game_world();
@@ -135,6 +143,7 @@ TEST(Install, ATargetOrFontInUseReadOnlyOrAFolderIsRefusedUntouched) {
         const Files before = world.files;
         EXPECT_EQ(install(world).outcome, Outcome::not_written);
         EXPECT_EQ(world.boxes, Boxes{c.box});
+        EXPECT_EQ(world.reasons, std::vector{c.reason});
         EXPECT_EQ(world.files, before);
         EXPECT_FALSE(world.exit_code);
     }
@@ -240,7 +249,9 @@ TEST(Install, ASecondAttemptStartsAfreshAndCancellingTouchesNothing) {
 
     world.dialog_answer.reset();
     const auto before = world.files;
-    EXPECT_EQ(install(world).outcome, Outcome::left);
+    const Attempt cancelled = install(world);
+    EXPECT_EQ(cancelled.path_buffer, "");
+    EXPECT_EQ(cancelled.outcome, Outcome::left);
     EXPECT_EQ(world.boxes, Boxes{refused});
     EXPECT_EQ(world.files, before);
     EXPECT_FALSE(world.exit_code);

@@ -14,6 +14,7 @@ TEST(SaveFileFromRes, AnUnknownPayloadOrTypeStagesNothing) {
         world.directories = {"C:\\"};
         EXPECT_FALSE(SaveFileFromRes(world, id, type, "x.dat"));
         EXPECT_TRUE(world.files.empty());
+        EXPECT_EQ(world.reasons, std::vector<std::string>{"安装程序缺少 x.dat"});
     }
 }
 

@@ -39,5 +39,16 @@ TEST(Handlers, EachControlReachesOnlyItsOwnOperation) {
     }
 }
 
+// Each attempt's dialog opens on the command line's folder, if one was given.
+TEST(Handlers, InstallOpensTheDialogOnTheStartFolder) {
+    for (const std::string start : {"", "D:\\My Games\\VELDOR"}) {
+        testing::FakePlatform platform;
+        VELDOR window{platform, start};
+        window.Run(Command::install);
+        window.Run(Command::install);
+        EXPECT_EQ(platform.dialog_starts, (std::vector{start, start}));
+    }
+}
+
 }  // namespace
 }  // namespace veldor

@@ -1,7 +1,9 @@
 #include "platform/gtk/gtk_platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/gtk/embedded_payloads.h"
 #include "platform/gtk/glib_sha256.h"
@@ -21,6 +23,13 @@ struct ObjectUnref {
 
 void GtkPlatform::message_box(std::string_view text, Icon icon) {
     const std::string message(text);
+    const std::string reason = std::exchange(reason_, {});  // this message's only
+    if (silent_) {
+        // Raw UTF-8, whatever the locale: scripts read it as the program wrote it.
+        std::fprintf(stderr, "%s: %s%s%s\n", g_get_prgname(), message.c_str(),
+                     reason.empty() ? "" : "：", reason.c_str());
+        return;
+    }
     std::unique_ptr<GtkWidget, WidgetDestroyer> dialog(gtk_message_dialog_new(
         owner_, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
         icon == Icon::stop ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s",
@@ -34,12 +43,14 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
     std::unique_ptr<GtkFileChooserNative, ObjectUnref> chooser(gtk_file_chooser_native_new(
         caption.c_str(), owner_, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "确定(_O)", "取消(_C)"));
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser.get()), TRUE);
-    // Start at the desktop, as the Windows folder browser does, or at home;
-    // GTK's own start, "Recent", cannot be chosen as a folder.
+    // Start at the folder asked for; else at the desktop, as the Windows
+    // folder browser does, or at home. GTK's own start, "Recent", cannot be
+    // chosen as a folder.
     const char* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DESKTOP);
-    const bool has_desktop = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR);
-    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()),
-                                        has_desktop ? desktop : g_get_home_dir());
+    const char* start = request.start.c_str();
+    if (!g_file_test(start, G_FILE_TEST_IS_DIR))
+        start = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR) ? desktop : g_get_home_dir();
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()), start);
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT)
         return std::nullopt;
     // A folder outside the local file system has no path: an empty answer.

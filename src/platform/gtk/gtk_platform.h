@@ -21,8 +21,12 @@ public:
     explicit GtkPlatform(std::string title) : title_(std::move(title)) {}
 
     void set_owner(GtkWindow* owner) { owner_ = owner; }
+    // Silent mode: messages, each with its reason, go to stderr; nothing
+    // opens the display.
+    void set_silent() { silent_ = true; }
 
     void message_box(std::string_view text, Icon icon) override;
+    void explain(std::string_view reason) override { reason_ = reason; }
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     void set_game_folder(const std::string& folder) override { files_.set_game_folder(folder); }
     bool file_exists(const std::string& path) override;
@@ -42,6 +46,8 @@ private:
     std::string title_;
     GtkWindow* owner_ = nullptr;
     PosixFiles files_;
+    bool silent_ = false;
+    std::string reason_;  // for the next message
 };
 
 }  // namespace veldor

@@ -1,18 +1,35 @@
-// The Linux program: the window from the table, on the GTK platform.
+// The Linux program: the options first; then either a silent installation,
+// which never opens the display, or the window from the table, on the GTK
+// platform.
 #include <gtk/gtk.h>
 
+#include <cstdio>
 #include <string>
 
 #include "install/install.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/main_window.h"
+#include "platform/gtk/options.h"
 #include "window/identity.h"
 #include "window/veldor.h"
 
 int main(int argc, char** argv) {
-    gtk_init(&argc, &argv);
+    using veldor::exit_code;
+    using veldor::Outcome;
+    const veldor::CommandLine command = veldor::gtk::ReadOptions(argc, argv);
+    if (command.bad()) {
+        if (!command.malformed)
+            std::fprintf(stderr, "%s: --silent 需要 --folder\n", g_get_prgname());
+        return exit_code(Outcome::bad_command_line);
+    }
     veldor::GtkPlatform platform{std::string(veldor::application_title)};
-    veldor::VELDOR form(platform);
+    if (command.silent) {
+        platform.set_silent();
+        return exit_code(veldor::InstallInto(platform, command.folder));
+    }
+
+    gtk_init(&argc, &argv);
+    veldor::VELDOR form(platform, command.folder);
     veldor::gtk::MainWindow window(form);
     platform.set_owner(window.gtk_window());
 
@@ -26,5 +43,5 @@ int main(int argc, char** argv) {
     window.show();
     gtk_main();
     // Only a completed installation ends the program with success.
-    return veldor::exit_code(veldor::Outcome::left);
+    return exit_code(Outcome::left);
 }

@@ -1,20 +1,59 @@
-// Entry point of VELDOR汉化.exe: the Win32 services, the window object and
-// its main window (main_window.cpp), wired together. The services own the
-// dialogs, so they are given the main window as owner once it exists.
+// Entry point of VELDOR汉化.exe: the command line first, then the Win32
+// services, the window object and its main window (main_window.cpp), wired
+// together. The services own the dialogs, so they are given the main window
+// as owner once it exists.
 #include <windows.h>
+
+#include <string>
 
 #include "install/install.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
+#include "window/command_line.h"
 #include "window/identity.h"
 #include "window/veldor.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+namespace {
+
+// The installation changes the current directory as it goes: a folder given
+// relative to where the program started ("Game", "D:Game") is made whole.
+std::string full_path(const std::string& folder) {
+    const std::wstring wide = veldor::win32::widen(folder);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (folder.empty() || length == 0 || length >= size) return folder;
+    full.resize(length);
+    return veldor::win32::narrow(full);
+}
+
+}  // namespace
+
+// `arguments`: the command line after the program's name, as the runtime
+// cuts it from GetCommandLineW.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     veldor::win32::restrict_dll_search();
+    using veldor::exit_code;
+    using veldor::Outcome;
+    veldor::CommandLine command =
+        veldor::ParseWindowsCommandLine(veldor::win32::narrow(arguments ? arguments : L""));
+    command.folder = full_path(command.folder);
     veldor::Win32Platform platform{nullptr, veldor::win32::widen(veldor::application_title)};
-    veldor::VELDOR window{platform};
+    // Silent: no window, no dialog, no message box; the exit code tells.
+    if (command.silent) platform.set_silent();
+    if (command.bad()) {
+        platform.message_box(veldor::windows_usage, veldor::Icon::stop);
+        return exit_code(Outcome::bad_command_line);
+    }
+    if (command.help) {
+        platform.message_box(veldor::windows_usage, veldor::Icon::none);
+        return 0;
+    }
+    if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder));
+
+    veldor::VELDOR window{platform, command.folder};
     veldor::win32::MainWindow main_window{window};
     HWND hwnd = main_window.create(instance);
     if (!hwnd) return 1;
@@ -22,5 +61,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     main_window.show(show);
     main_window.run_message_loop();
     // Only a completed installation ends the program with success.
-    return veldor::exit_code(veldor::Outcome::left);
+    return exit_code(Outcome::left);
 }

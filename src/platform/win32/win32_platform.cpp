@@ -46,9 +46,17 @@ DWORD attributes_like(DWORD attributes) {
     return attributes == no_attributes ? 0 : attributes & kept;
 }
 
+// The folder dialog's callback: selects the start folder (`start`, a wide
+// path) as soon as the dialog is ready.
+int CALLBACK select_start(HWND dialog, UINT message, LPARAM, LPARAM start) {
+    if (message == BFFM_INITIALIZED) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start);
+    return 0;
+}
+
 }  // namespace
 
 void Win32Platform::message_box(std::string_view text, Icon icon) {
+    if (silent_) return;
     const UINT style = MB_OK | (icon == Icon::stop ? MB_ICONSTOP : 0u);
     MessageBoxW(owner_, widen(text).c_str(), caption_.c_str(), style);
 }
@@ -62,6 +70,13 @@ std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest&
     info.pszDisplayName = display_name;
     info.lpszTitle = wide_title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    // The root stays the desktop; a start folder is only selected, once the
+    // dialog is ready.
+    const std::wstring start = widen(request.start);
+    if (!start.empty()) {
+        info.lpfn = select_start;
+        info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    }
 
     const win32::CoTaskMem<ITEMIDLIST> item(SHBrowseForFolderW(&info));
     if (!item) return std::nullopt;

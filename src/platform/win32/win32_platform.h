@@ -24,6 +24,8 @@ public:
         : owner_(owner), caption_(std::move(caption)), resources_(resources) {}
 
     void set_owner(HWND owner) { owner_ = owner; }
+    // Silent mode: message boxes are not shown; the exit code tells.
+    void set_silent() { silent_ = true; }
 
     void message_box(std::string_view text, Icon icon) override;
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
@@ -50,6 +52,7 @@ private:
     HWND owner_;
     std::wstring caption_;
     HMODULE resources_;
+    bool silent_ = false;
 };
 
 }  // namespace veldor

@@ -14,6 +14,7 @@
 #include "platform/win32/wide.h"
 #include "support.h"
 #include "test_paths.h"
+#include "window/command_line.h"
 #include "window/form.h"
 #include "window/identity.h"
 
@@ -284,6 +285,84 @@ TEST(EndToEndDamaged, ADamagedCopySaysSoAndTouchesNothing) {
     app.click(control_of(app, "comExit"));
     EXPECT_TRUE(app.ended(patience_ms));
     EXPECT_EQ(app.exit_code(), 1u);
+}
+
+// Started by a script: no window and no message box at any point (one would
+// keep the program from ending), and the exit code tells the outcome.
+TEST(CommandLine, SilentInstallsShowNothingAndTheExitCodeTells) {
+    enum Folder { none, game, not_game, read_only };
+    const struct {
+        std::wstring before, name, after;
+        Folder folder;
+        DWORD code;
+    } cases[] = {
+        {L"/S /D=", L"\\silent game", L"", game, 0},
+        {L"/S /D=", L"relative game", L"", game, 0},  // "M:relative game", from M:'s root
+        {L"/VERYSILENT /DIR=\"", L"\\very silent game", L"\"", game, 0},
+        {L"/s /d=", L"\\not a game", L"", not_game, 2},
+        {L"/SILENT /D=", L"\\read-only", L"", read_only, 3},
+        {L"/S", L"", L"", none, 5},
+        {L"/S /X /D=", L"\\unknown switch", L"", game, 5},
+    };
+    for (const auto& c : cases) {
+        const std::wstring given = c.folder == none ? L"" : second_drive + c.name;
+        SCOPED_TRACE(win32::narrow(c.before + given + c.after));
+        const std::wstring folder = second_drive + L"\\" + c.name.substr(c.name[0] == L'\\');
+        if (c.folder != none) make_game_folder(folder, c.folder != not_game, c.folder != not_game);
+        const std::wstring chi = folder + L"\\data\\cmn\\fe\\chi.db";
+        if (c.folder == read_only) {
+            ASSERT_TRUE(test::write_raw(chi, pattern(2048, 9)) &&
+                        SetFileAttributesW(chi.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        const Tree before = c.folder == none ? Tree{} : snapshot(folder);
+
+        Player app{test_paths::program, widen(main_window.caption), c.before + given + c.after};
+        EXPECT_EQ(app.window(), nullptr);
+        ASSERT_TRUE(app.ended(patience_ms)) << "the program waits for something";
+        EXPECT_EQ(app.exit_code(), c.code);
+        if (c.folder == read_only) {
+            EXPECT_EQ(read_file(chi), pattern(2048, 9));
+        } else if (c.folder != none) {
+            EXPECT_EQ(snapshot(folder), c.code == 0 ? installed_tree() : before);
+        }
+    }
+}
+
+// Asked for, or given switches it cannot run, the program shows its usage
+// and ends.
+TEST(CommandLine, UsageOnRequestOrForABadCommandLine) {
+    for (const auto& [arguments, stop_icon, code] :
+         {std::tuple{L"/?", false, 0u}, {L"/X /D=C:\\Games", true, 5u}}) {
+        SCOPED_TRACE(win32::narrow(arguments));
+        Player app{test_paths::program, widen(main_window.caption), arguments};
+        const auto box = app.answer_message_box();
+        ASSERT_TRUE(box) << "no message box";
+        EXPECT_EQ(box->caption, widen(application_title));
+        EXPECT_EQ(box->text, widen(windows_usage));
+        EXPECT_EQ(box->stop_icon, stop_icon);
+        EXPECT_TRUE(app.ended(patience_ms));
+        EXPECT_EQ(app.exit_code(), code);
+        EXPECT_EQ(app.window(), nullptr);
+    }
+}
+
+// Not silent, a folder given is where the folder dialog opens: OK as it
+// stands installs there.
+TEST(CommandLine, TheFolderDialogOpensOnTheFolderGiven) {
+    const std::wstring game = second_drive + L"\\given game";
+    make_game_folder(game);
+    Player app{test_paths::program, widen(main_window.caption), L"/D=" + game};
+    ASSERT_NE(app.window(), nullptr);
+    app.click(control_of(app, "comInstall"));
+    HWND dialog = app.wait_for_dialog(true);
+    ASSERT_TRUE(dialog && app.shows_selected(dialog, game, false)) << "not opened on the folder";
+    app.click(GetDlgItem(dialog, IDOK));
+    const auto box = app.answer_message_box();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, widen("安装完毕"));
+    EXPECT_TRUE(app.ended(patience_ms));
+    EXPECT_EQ(app.exit_code(), 0u);
+    EXPECT_EQ(snapshot(game), installed_tree());
 }
 
 }  // namespace

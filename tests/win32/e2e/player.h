@@ -102,20 +102,22 @@ inline bool shows_stop_icon(HWND shown) {
 }
 
 // One running program, found by its window caption, ended at scope exit
-// if it is still running.
+// if it is still running. The wait for its window ends early if it ends or
+// shows a message box first.
 class Player {
 public:
-    Player(const std::wstring& program, const std::wstring& caption) {
+    Player(const std::wstring& program, const std::wstring& caption,
+           const std::wstring& arguments = L"") {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::wstring command = L"\"" + program + L"\"";
+        std::wstring command = L"\"" + program + L"\" " + arguments;
         if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &process_))
             return;
         wait_until([&] {
             HWND found = FindWindowW(nullptr, caption.c_str());
             if (owned(found) && IsWindowVisible(found)) window_ = found;
-            return window_ != nullptr || ended();
+            return window_ != nullptr || ended() || dialog(false);
         });
     }
     Player(const Player&) = delete;
@@ -170,10 +172,11 @@ public:
         return found;
     }
 
-    // Selects `path` in the folder dialog and checks the tree shows it
-    // selected, retrying: Wine's first dialog may land on the Desktop. The
-    // pointers these messages carry must point into the program's memory.
-    bool choose_folder(HWND dialog, const std::wstring& path) const {
+    // Whether the folder dialog's tree shows `path` selected, after asking
+    // it to select `path` when `select`; retrying: Wine's first dialog may
+    // land on the Desktop. The pointers these messages carry must point into
+    // the program's memory.
+    bool shows_selected(HWND dialog, const std::wstring& path, bool select) const {
         struct Shared {
             TVITEMW item;
             wchar_t text[MAX_PATH];
@@ -190,11 +193,13 @@ public:
                                 &result);
             return result;
         };
-        const bool chosen = wait_until([&] {
+        const bool selected = wait_until([&] {
             Shared shared{};
-            WriteProcessMemory(process_.hProcess, remote->text, path.c_str(),
-                               (path.size() + 1) * sizeof(wchar_t), nullptr);
-            send(dialog, BFFM_SETSELECTIONW, TRUE, remote->text);
+            if (select) {
+                WriteProcessMemory(process_.hProcess, remote->text, path.c_str(),
+                                   (path.size() + 1) * sizeof(wchar_t), nullptr);
+                send(dialog, BFFM_SETSELECTIONW, TRUE, remote->text);
+            }
             shared.item.mask = TVIF_TEXT;
             shared.item.hItem =
                 reinterpret_cast<HTREEITEM>(send(tree, TVM_GETNEXTITEM, TVGN_CARET, nullptr));
@@ -209,7 +214,10 @@ public:
             return std::wstring(shared.text) == info.szDisplayName;
         });
         VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
-        return chosen;
+        return selected;
+    }
+    bool choose_folder(HWND dialog, const std::wstring& path) const {
+        return shows_selected(dialog, path, true);
     }
 
     // Clicks `button`, then picks `path` in the folder dialog (empty: Cancel).
