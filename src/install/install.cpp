@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "install/find_game.h"
 #include "payload/payloads.h"
 
 namespace veldor {
@@ -72,7 +73,9 @@ Written write_payloads(Platform& platform, const std::string& folder) {
 
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
     path_buffer.clear();
-    const std::optional<std::string> chosen = platform.browse_for_folder({dialog_title, start, {}});
+    FolderRequest request{dialog_title, start, {}};
+    find_game(platform, request);
+    const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
     return InstallInto(platform, path_buffer);

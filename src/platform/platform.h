@@ -29,6 +29,14 @@ struct FolderRequest {
     std::vector<std::string> shortcuts;
 };
 
+// Where the player's games may be: the Steam folder the system records (the
+// registry's SteamPath on Windows), and the home whose hidden folders hold
+// Steam and Wine prefixes (Linux). Each is empty where there is none.
+struct GamePlaces {
+    std::string steam;
+    std::string home;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -44,6 +52,17 @@ public:
     // A normal file (not a directory, not hidden or system) of that name.
     virtual bool file_exists(const std::string& path) = 0;
     virtual bool directory_exists(const std::string& path) = 0;
+
+    virtual GamePlaces game_places() = 0;
+
+    // The bytes of the file at `path`; nullopt when it is missing, unreadable
+    // or longer than `limit` bytes.
+    virtual std::optional<std::string> read_small_file(const std::string& path,
+                                                       std::size_t limit) = 0;
+
+    // The folders directly inside `path` (at most `limit` of them, in no
+    // particular order), each as a path the face's folder dialog can open.
+    virtual std::vector<std::string> subfolders(const std::string& path, std::size_t limit) = 0;
 
     // Fails on a read-only or in-use file.
     virtual bool delete_file(const std::string& path) = 0;

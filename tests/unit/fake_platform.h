@@ -32,6 +32,7 @@ public:
     std::map<unsigned, Blob> resources{
         {101, Blob(101, 101)}, {102, Blob(102, 102)}, {103, Blob(103, 103)}, {104, Blob(104, 104)}};
     std::set<std::pair<Op, std::string>> failures;
+    GamePlaces places;
 
     // What happened.
     std::vector<Box> boxes;
@@ -48,6 +49,9 @@ public:
     }
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
+    GamePlaces game_places() override { return places; }
+    std::optional<std::string> read_small_file(const std::string& path, std::size_t limit) override;
+    std::vector<std::string> subfolders(const std::string& path, std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     bool write_file(const std::string& name, Bytes bytes) override;
