@@ -5,6 +5,7 @@
 
 #include "platform/gtk/embedded_payloads.h"
 #include "platform/gtk/posix_files.h"
+#include "platform/gtk/posix_places.h"
 
 namespace veldor {
 namespace {
@@ -33,12 +34,20 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
     std::unique_ptr<GtkFileChooserNative, ObjectUnref> chooser(gtk_file_chooser_native_new(
         caption.c_str(), owner_, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "确定(_O)", "取消(_C)"));
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser.get()), TRUE);
-    // Start at the desktop, as the Windows folder browser does, or at home;
-    // GTK's own start, "Recent", cannot be chosen as a folder.
+    // Start where asked, else at the desktop, as the Windows folder browser
+    // does, or at home; GTK's own start, "Recent", cannot be chosen as a folder.
     const char* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DESKTOP);
     const bool has_desktop = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR);
-    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()),
-                                        has_desktop ? desktop : g_get_home_dir());
+    const auto start = PosixPlaces::real_folder(request.start);
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()), start ? start->c_str()
+                                                                         : has_desktop
+                                                                             ? desktop
+                                                                             : g_get_home_dir());
+    // Steam libraries and Wine prefixes hide in dot folders the chooser skips.
+    for (const std::string& shortcut : request.shortcuts)
+        if (const auto folder = PosixPlaces::real_folder(shortcut))
+            gtk_file_chooser_add_shortcut_folder(GTK_FILE_CHOOSER(chooser.get()), folder->c_str(),
+                                                 nullptr);
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT)
         return std::nullopt;
     // A folder outside the local file system has no path: an empty answer.
@@ -51,6 +60,17 @@ bool GtkPlatform::file_exists(const std::string& path) { return PosixFiles::file
 
 bool GtkPlatform::directory_exists(const std::string& path) {
     return PosixFiles::directory_exists(path);
+}
+
+GamePlaces GtkPlatform::game_places() { return PosixPlaces::game_places(); }
+
+std::optional<std::string> GtkPlatform::read_small_file(const std::string& path,
+                                                        std::size_t limit) {
+    return PosixPlaces::read_small_file(path, limit);
+}
+
+std::vector<std::string> GtkPlatform::subfolders(const std::string& path, std::size_t limit) {
+    return PosixPlaces::subfolders(path, limit);
 }
 
 bool GtkPlatform::delete_file(const std::string& path) { return PosixFiles::delete_file(path); }
