@@ -1,5 +1,6 @@
 #include "install/library_folders.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace veldor {
@@ -36,7 +37,9 @@ struct Token {
 // Splits the text into braces and strings, one token at a time.
 class Tokens {
 public:
-    explicit Tokens(std::string_view text) : text_(text.substr(0, library_list_size_limit)) {
+    // No substr: its out-of-range error is not linked into the Windows program.
+    explicit Tokens(std::string_view text)
+        : text_(text.data(), std::min(text.size(), library_list_size_limit)) {
         if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
     }
 
@@ -57,7 +60,7 @@ private:
         while (at_ < text_.size()) {
             if (is_space(text_[at_])) {
                 ++at_;
-            } else if (text_.substr(at_).starts_with("//")) {
+            } else if (text_[at_] == '/' && at_ + 1 < text_.size() && text_[at_ + 1] == '/') {
                 const std::size_t end = text_.find('\n', at_);
                 at_ = end == std::string_view::npos ? text_.size() : end + 1;
             } else {
@@ -95,7 +98,7 @@ private:
         while (at_ < text_.size() && !is_space(text_[at_]) && text_[at_] != '"' &&
                text_[at_] != '{' && text_[at_] != '}')
             ++at_;
-        return {Kind::text, std::string(text_.substr(start, at_ - start))};
+        return {Kind::text, std::string(text_.data() + start, at_ - start)};
     }
 
     std::string_view text_;
