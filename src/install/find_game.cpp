@@ -1,5 +1,6 @@
 #include "install/find_game.h"
 
+#include <algorithm>
 #include <set>
 
 #include "install/library_folders.h"
@@ -48,12 +49,8 @@ std::string without_trailing_separator(std::string path) {
 // Each Steam root is a library itself (older lists leave it out), and its
 // list names the others.
 std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& places) {
-    Folders roots;
-    roots.add(places.steam);
-    if (!places.home.empty())
-        for (std::string_view below : steam_below_home) roots.add(places.home + std::string(below));
     Folders libraries;
-    for (const std::string& root : roots.list()) {
+    for (const std::string& root : places.steam) {
         const std::string steam = without_trailing_separator(root);
         if (!platform.directory_exists(steam)) continue;
         libraries.add(steam);
@@ -66,8 +63,17 @@ std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& p
     return libraries.list();
 }
 
+bool named_data(std::string_view path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return key_of(path.substr(cut == std::string_view::npos ? 0 : cut + 1)) == "data";
+}
+
+// Most folders in a library hold other games: one look at what a folder
+// holds rules them out before the tests that ignore letter case.
 bool has_game_layout(Platform& platform, const std::string& folder) {
-    return platform.directory_exists(folder + "\\data\\cmn\\fe") &&
+    const std::vector<std::string> inside = platform.subfolders(folder, folders_listed_limit);
+    return std::ranges::any_of(inside, named_data) &&
+           platform.directory_exists(folder + "\\data\\cmn\\fe") &&
            platform.directory_exists(folder + "\\data\\gui");
 }
 

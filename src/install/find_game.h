@@ -6,11 +6,6 @@
 
 namespace veldor {
 
-// Where Steam may keep its own files, below the home (Linux, Flatpak).
-inline constexpr std::string_view steam_below_home[] = {
-    "\\.steam\\steam", "\\.local\\share\\Steam",
-    "\\.var\\app\\com.valvesoftware.Steam\\.local\\share\\Steam"};
-
 // Bounds on what one search reads, so that a strange home cannot stall it.
 inline constexpr std::size_t folders_listed_limit = 4096;  // per folder listed
 

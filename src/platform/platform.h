@@ -29,11 +29,12 @@ struct FolderRequest {
     std::vector<std::string> shortcuts;
 };
 
-// Where the player's games may be: the Steam folder the system records (the
-// registry's SteamPath on Windows), and the home whose hidden folders hold
-// Steam and Wine prefixes (Linux). Each is empty where there is none.
+// Where the player's games may be: Steam's own folders (the registry's
+// SteamPath on Windows; on Linux ~/.steam/steam, ~/.local/share/Steam and the
+// Flatpak's, those that exist, each folder once), and the home holding Wine
+// prefixes (Linux; empty elsewhere).
 struct GamePlaces {
-    std::string steam;
+    std::vector<std::string> steam;
     std::string home;
 };
 

@@ -45,7 +45,7 @@ void add_game(FakePlatform& world, const std::string& folder, bool whole = true)
 // neither library yet.
 FakePlatform a_home() {
     FakePlatform world;
-    world.places.home = home;
+    world.places = {{steam}, home};
     for (const std::string& folder :
          {common + "\\Tool", other + "\\Other Game", wine, lutris, home + "\\Games\\empty", bottle})
         add_folder(world, folder);
@@ -91,8 +91,8 @@ TEST(FindGame, EachFolderCountsOnceHoweverNamedAndAGivenStartWins) {
     add_game(world, other + "\\VELDOR");
     // The registry's spelling of a library the list names too, and a second
     // root listing the same libraries.
-    world.places.steam = library + "/";
     const std::string flatpak = home + "\\.var\\app\\com.valvesoftware.Steam\\.local\\share\\Steam";
+    world.places.steam = {steam, library + "/", flatpak};
     add_folder(world, flatpak);
     world.files[flatpak + "\\steamapps\\libraryfolders.vdf"] =
         world.files[steam + "\\steamapps\\libraryfolders.vdf"];
@@ -124,7 +124,7 @@ TEST(FindGame, WithoutAReadableListTheRootsAreTheLibraries) {
     }
 
     FakePlatform windows;  // no home: no Wine prefixes, Steam from the registry
-    windows.places.steam = "C:\\Steam";
+    windows.places.steam = {"C:\\Steam"};
     add_game(windows, "C:\\Steam\\steamapps\\common\\VELDOR");
     add_folder(windows, "C:\\Users\\p\\.wine\\drive_c");
     const FolderRequest request = search(windows);

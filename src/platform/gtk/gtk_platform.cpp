@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <set>
 
 #include "platform/gtk/embedded_payloads.h"
 #include "platform/gtk/posix_files.h"
@@ -44,8 +45,11 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
                                                                              ? desktop
                                                                              : g_get_home_dir());
     // Steam libraries and Wine prefixes hide in dot folders the chooser skips.
+    // The chooser lists a folder as often as it is added: once per real path.
+    std::set<std::string> offered;
     for (const std::string& shortcut : request.shortcuts)
-        if (const auto folder = PosixPlaces::real_folder(shortcut))
+        if (const auto folder = PosixPlaces::real_folder(shortcut);
+            folder && offered.insert(*folder).second)
             gtk_file_chooser_add_shortcut_folder(GTK_FILE_CHOOSER(chooser.get()), folder->c_str(),
                                                  nullptr);
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT)

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -36,7 +37,17 @@ private:
 
 }  // namespace
 
-GamePlaces PosixPlaces::game_places() { return {{}, g_get_home_dir()}; }
+GamePlaces PosixPlaces::game_places() {
+    const std::string home = g_get_home_dir();
+    GamePlaces places{{}, home};
+    // ~/.steam/steam usually links to ~/.local/share/Steam: one folder.
+    for (const char* below : {"/.steam/steam", "/.local/share/Steam",
+                              "/.var/app/com.valvesoftware.Steam/.local/share/Steam"})
+        if (auto steam = real_folder(home + below);
+            steam && std::ranges::find(places.steam, *steam) == places.steam.end())
+            places.steam.push_back(std::move(*steam));
+    return places;
+}
 
 std::optional<std::string> PosixPlaces::read_small_file(const std::string& path,
                                                         std::size_t limit) {
@@ -65,8 +76,11 @@ std::optional<std::string> PosixPlaces::read_small_file(const std::string& path,
 
 std::vector<std::string> PosixPlaces::subfolders(const std::string& path, std::size_t limit) {
     std::vector<std::string> found;
-    const auto folder = real_folder(path);
-    std::unique_ptr<DIR, DirCloser> dir(folder ? opendir(folder->c_str()) : nullptr);
+    // A native path is taken as it is: it came from a listing, real already.
+    const bool native = path.starts_with('/') && path.find('\\') == std::string::npos;
+    std::unique_ptr<DIR, DirCloser> dir(native ? opendir(path.c_str()) : nullptr);
+    const auto folder = dir ? std::optional(path) : real_folder(path);
+    if (!dir && folder) dir.reset(opendir(folder->c_str()));
     if (!dir) return found;
     const std::string prefix = *folder == "/" ? "/" : *folder + "/";
     while (found.size() < limit) {

@@ -42,7 +42,11 @@ std::string steam_path() {
 
 }  // namespace
 
-GamePlaces Win32Platform::game_places() { return {steam_path(), {}}; }
+GamePlaces Win32Platform::game_places() {
+    std::string steam = steam_path();
+    if (steam.empty()) return {};
+    return {{std::move(steam)}, {}};
+}
 
 std::optional<std::string> Win32Platform::read_small_file(const std::string& path,
                                                           std::size_t limit) {
