@@ -64,8 +64,10 @@ std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& p
 }
 
 bool named_data(std::string_view path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return key_of(path.substr(cut == std::string_view::npos ? 0 : cut + 1)) == "data";
+    // No substr: its out-of-range error is not linked into the Windows program.
+    if (const std::size_t cut = path.find_last_of("\\/"); cut != std::string_view::npos)
+        path.remove_prefix(cut + 1);
+    return key_of(path) == "data";
 }
 
 // Most folders in a library hold other games: one look at what a folder

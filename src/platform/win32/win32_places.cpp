@@ -31,8 +31,8 @@ private:
 std::string steam_path() {
     wchar_t value[MAX_PATH] = {};
     DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath",
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath", RRF_RT_REG_SZ,
+                     nullptr, value, &size) != ERROR_SUCCESS)
         return {};
     std::string path = narrow(value);
     for (char& c : path)
