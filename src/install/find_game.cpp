@@ -8,24 +8,54 @@
 namespace veldor {
 namespace {
 
-constexpr std::string_view library_games = "\\steamapps\\common";
-constexpr std::string_view library_list = "\\steamapps\\libraryfolders.vdf";
+// Below a Steam library, and the file that lists the libraries.
+constexpr std::string_view library_games = "steamapps\\common";
+constexpr std::string_view steam_files = "steamapps";
+constexpr std::string_view library_list = "libraryfolders.vdf";
 
 // Wine prefixes: one at ~/.wine, and one level under these (Lutris, Bottles).
-constexpr std::string_view wine_prefix = "\\.wine";
-constexpr std::string_view wine_prefix_parents[] = {"\\Games", "\\.local\\share\\bottles\\bottles"};
+constexpr std::string_view wine_prefix = ".wine";
+constexpr std::string_view wine_prefix_parents[] = {"Games", ".local\\share\\bottles\\bottles"};
+
+// ASCII letters without regard to case, as Windows compares the names
+// searched for here, all of them ASCII.
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // One folder named two ways ("c:/steam" in the registry, "C:\\Steam" in the
 // list) is one folder.
 std::string key_of(std::string_view path) {
     std::string key;
-    for (char c : path) {
-        if (c == '/') c = '\\';
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        key += c;
-    }
+    for (char c : path) key += c == '/' ? '\\' : lower(c);
     while (!key.empty() && key.back() == '\\') key.pop_back();
     return key;
+}
+
+// No substr here: its out-of-range error is not linked into the Windows program.
+
+// The last component of a path as a face spells it.
+std::string_view name_of(std::string_view path) {
+    if (const std::size_t cut = path.find_last_of("\\/"); cut != std::string_view::npos)
+        path.remove_prefix(cut + 1);
+    return path;
+}
+
+// The folder at `below` ("steamapps\\common") inside `folder`, each name
+// matched without regard to case; empty when missing, or when two entries
+// match a name ("Data" and "data" on Linux): that is not guessed at.
+std::string find_below(Platform& platform, std::string folder, std::string_view below) {
+    while (!below.empty() && !folder.empty()) {
+        const std::size_t cut = below.find('\\');
+        const std::string_view name(below.data(), std::min(cut, below.size()));
+        below.remove_prefix(cut == std::string_view::npos ? below.size() : cut + 1);
+        std::string found;
+        for (std::string& inside : platform.subfolders(folder, folders_listed_limit)) {
+            if (key_of(name_of(inside)) != key_of(name)) continue;
+            if (!found.empty()) return {};
+            found = std::move(inside);
+        }
+        folder = std::move(found);
+    }
+    return folder;
 }
 
 // Keeps the first of each folder, in order.
@@ -52,10 +82,11 @@ std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& p
     Folders libraries;
     for (const std::string& root : places.steam) {
         const std::string steam = without_trailing_separator(root);
-        if (!platform.directory_exists(steam)) continue;
         libraries.add(steam);
+        const std::string files = find_below(platform, steam, steam_files);
         const auto list =
-            platform.read_small_file(steam + std::string(library_list), library_list_size_limit);
+            files.empty() ? std::nullopt
+                          : platform.read_small_file(files, library_list, library_list_size_limit);
         if (list)
             for (std::string& library : library_folders(*list))
                 libraries.add(without_trailing_separator(std::move(library)));
@@ -63,24 +94,11 @@ std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& p
     return libraries.list();
 }
 
-bool named_data(std::string_view path) {
-    // No substr: its out-of-range error is not linked into the Windows program.
-    if (const std::size_t cut = path.find_last_of("\\/"); cut != std::string_view::npos)
-        path.remove_prefix(cut + 1);
-    return key_of(path) == "data";
-}
-
-// Most folders in a library hold other games: one look at what a folder
-// holds rules them out before the tests that ignore letter case.
+// Most folders in a library hold other games: the first listing rules them out.
 bool has_game_layout(Platform& platform, const std::string& folder) {
-    const std::vector<std::string> inside = platform.subfolders(folder, folders_listed_limit);
-    return std::ranges::any_of(inside, named_data) &&
-           platform.directory_exists(folder + "\\data\\cmn\\fe") &&
-           platform.directory_exists(folder + "\\data\\gui");
-}
-
-void add_if_folder(Platform& platform, Folders& shortcuts, const std::string& path) {
-    if (platform.directory_exists(path)) shortcuts.add(path);
+    const std::string data = find_below(platform, folder, "data");
+    return !find_below(platform, data, "cmn\\fe").empty() &&
+           !find_below(platform, data, "gui").empty();
 }
 
 }  // namespace
@@ -89,18 +107,21 @@ void find_game(Platform& platform, FolderRequest& request) {
     const GamePlaces places = platform.game_places();
     Folders shortcuts, games;
     for (const std::string& library : steam_libraries(platform, places)) {
-        const std::string common = library + std::string(library_games);
-        add_if_folder(platform, shortcuts, common);
-        if (!request.start.empty()) continue;
+        const std::string common = find_below(platform, library, library_games);
+        shortcuts.add(common);
+        if (!request.start.empty() || common.empty()) continue;
         for (const std::string& folder : platform.subfolders(common, folders_listed_limit))
             if (has_game_layout(platform, folder)) games.add(folder);
     }
     if (!places.home.empty()) {
-        add_if_folder(platform, shortcuts, places.home + std::string(wine_prefix) + "\\drive_c");
-        for (std::string_view parent : wine_prefix_parents)
-            for (const std::string& prefix :
-                 platform.subfolders(places.home + std::string(parent), folders_listed_limit))
-                add_if_folder(platform, shortcuts, prefix + "\\drive_c");
+        const std::string wine = find_below(platform, places.home, wine_prefix);
+        shortcuts.add(find_below(platform, wine, "drive_c"));
+        for (std::string_view parent : wine_prefix_parents) {
+            const std::string prefixes = find_below(platform, places.home, parent);
+            if (prefixes.empty()) continue;
+            for (const std::string& prefix : platform.subfolders(prefixes, folders_listed_limit))
+                shortcuts.add(find_below(platform, prefix, "drive_c"));
+        }
     }
     request.shortcuts = shortcuts.list();
     if (request.start.empty() && games.list().size() == 1) request.start = games.list().front();

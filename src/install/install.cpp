@@ -82,6 +82,8 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
 }
 
 Outcome InstallInto(Platform& platform, const std::string& folder) {
+    // The folder from the dialog and one given on the command line alike.
+    platform.set_game_folder(folder);
     const bool prepared = !folder.empty() && has_game_layout(platform, folder) &&
                           delete_superseded_fonts(platform, folder);
     const Written written = prepared ? write_payloads(platform, folder) : Written::refused;

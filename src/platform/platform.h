@@ -50,20 +50,33 @@ public:
     // when the chosen item has no file-system path.
     virtual std::optional<std::string> browse_for_folder(const FolderRequest& request) = 0;
 
+    // For the search for the game, which reads folders named as the file
+    // system names them (from game_places, a listing or Steam's list), not in
+    // the game's Windows form, whatever set_game_folder was given.
+    virtual GamePlaces game_places() = 0;
+
+    // The folders directly inside `folder` (at most `limit` of them, in no
+    // particular order), each a path that can be listed in turn and that the
+    // face's folder dialog can open.
+    virtual std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) = 0;
+
+    // The bytes of the file `name` directly inside `folder`; nullopt when it
+    // is missing, not a file, unreadable or longer than `limit` bytes.
+    virtual std::optional<std::string> read_small_file(const std::string& folder,
+                                                       std::string_view name,
+                                                       std::size_t limit) = 0;
+
+    // The folder this attempt installs into, handed over once before any of
+    // the file services below: every path they get starts with it. Its name
+    // is the file system's own, to be used exactly as given; only what
+    // follows it is in the game's Windows form. Windows names every path
+    // alike, so only a face that maps them onto another file system (GTK)
+    // needs to know where the folder ends.
+    virtual void set_game_folder(const std::string& /*folder*/) {}
+
     // A normal file (not a directory, not hidden or system) of that name.
     virtual bool file_exists(const std::string& path) = 0;
     virtual bool directory_exists(const std::string& path) = 0;
-
-    virtual GamePlaces game_places() = 0;
-
-    // The bytes of the file at `path`; nullopt when it is missing, unreadable
-    // or longer than `limit` bytes.
-    virtual std::optional<std::string> read_small_file(const std::string& path,
-                                                       std::size_t limit) = 0;
-
-    // The folders directly inside `path` (at most `limit` of them, in no
-    // particular order), each as a path the face's folder dialog can open.
-    virtual std::vector<std::string> subfolders(const std::string& path, std::size_t limit) = 0;
 
     // Fails on a read-only or in-use file.
     virtual bool delete_file(const std::string& path) = 0;

@@ -46,6 +46,7 @@ fs::path temporary_folder() {
 }
 
 struct PosixFilesTest : ::testing::Test {
+    PosixFilesTest() { files.set_game_folder(root.string()); }
     ~PosixFilesTest() override {
         fs::current_path(cwd);
         fs::remove_all(root);
@@ -57,6 +58,7 @@ struct PosixFilesTest : ::testing::Test {
     const fs::path cwd = fs::current_path(), root = temporary_folder();
     const fs::path fe = root / "Data" / "CMN" / "fe";
     const Blob payload = Blob(70'000, 0x5A);
+    PosixFiles files;
 };
 
 TEST_F(PosixFilesTest, WindowsPathsFindTheirFilesWhateverTheLetterCase) {
@@ -71,12 +73,12 @@ TEST_F(PosixFilesTest, WindowsPathsFindTheirFilesWhateverTheLetterCase) {
         {"\\data\\nothere\\gui", false, false},
     };
     for (const auto& [path, file, directory] : cases) {
-        EXPECT_EQ(PosixFiles::file_exists(win(path)), file) << path;
-        EXPECT_EQ(PosixFiles::directory_exists(win(path)), directory) << path;
+        EXPECT_EQ(files.file_exists(win(path)), file) << path;
+        EXPECT_EQ(files.directory_exists(win(path)), directory) << path;
     }
-    EXPECT_TRUE(PosixFiles::delete_file(win("\\data\\gui\\ZQ05_Tit.ttf")));
+    EXPECT_TRUE(files.delete_file(win("\\data\\gui\\ZQ05_Tit.ttf")));
     EXPECT_TRUE(fs::is_empty(root / "Data" / "GUI"));
-    EXPECT_FALSE(PosixFiles::delete_file(win("\\data\\gui\\ZQ05_Tit.ttf")));
+    EXPECT_FALSE(files.delete_file(win("\\data\\gui\\ZQ05_Tit.ttf")));
 }
 
 TEST_F(PosixFilesTest, AReadOnlyFileIsNeitherDeletedNorReplaced) {
@@ -84,52 +86,109 @@ TEST_F(PosixFilesTest, AReadOnlyFileIsNeitherDeletedNorReplaced) {
     put(font, {7, 7});
     fs::permissions(font, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
-    EXPECT_FALSE(PosixFiles::delete_file(win("\\data\\ZQ05_Tit.ttf")));
-    ASSERT_TRUE(PosixFiles::set_current_directory(win("\\data")));
-    EXPECT_FALSE(PosixFiles::write_file("ZQ05_Tit.ttf", payload));
+    EXPECT_FALSE(files.delete_file(win("\\data\\ZQ05_Tit.ttf")));
+    ASSERT_TRUE(files.set_current_directory(win("\\data")));
+    EXPECT_FALSE(files.write_file("ZQ05_Tit.ttf", payload));
     EXPECT_EQ(read(font), (Blob{7, 7}));
     EXPECT_EQ(names_in(root / "Data"), (Names{"CMN", "ZQ05_Tit.ttf"}));
 }
 
-// An older, longer file of another letter case is replaced exactly, keeping
-// its mode; a new file takes the usual mode; no temporary file is left.
+// Old entries of another letter case, longer, set-id, or a symlink to someone
+// else's set-id file: each becomes a regular file holding exactly the payload,
+// with the old file's permission bits but never its set-id bits, and nothing
+// from a link's target; a new file takes the usual mode; no temporary is left.
 TEST_F(PosixFilesTest, WritingReplacesOrCreatesExactlyAndLeavesNoTemporary) {
-    using enum fs::perms;
-    put(fe / "ENG.DB", Blob(200'000, 0xEE));
-    fs::permissions(fe / "ENG.DB", owner_read | owner_write);
-    ASSERT_TRUE(PosixFiles::set_current_directory(win("\\data\\cmn\\fe\\")));
-
+    put(root / "victim", {1});
+    fs::permissions(root / "victim", fs::perms(06755));
+    fs::create_symlink(root / "victim", fe / "ZQ05_Bod.ttf");
+    for (const auto& [name, mode] : {std::pair{"ENG.DB", 0600}, {"config.dat", 06777}}) {
+        put(fe / name, Blob(200'000, 0xEE));
+        fs::permissions(fe / name, fs::perms(mode));
+    }
+    ASSERT_TRUE(files.set_current_directory(win("\\data\\cmn\\fe\\")));
+    // The name written, the entry it must land in, that entry's mode after.
+    const std::tuple<const char*, const char*, int> rows[] = {
+        {"eng.db", "ENG.DB", 0600},
+        {"config.dat", "config.dat", 0777},
+        {"zq05_bod.ttf", "ZQ05_Bod.ttf", 0644},
+        {"chi.db", "chi.db", 0644},
+    };
     const mode_t old_umask = umask(022);
-    const bool replaced = PosixFiles::write_file("eng.db", payload);
-    const bool created = PosixFiles::write_file("chi.db", payload);
+    bool written = true;
+    for (const auto& [name, entry, mode] : rows)
+        written = files.write_file(name, payload) && written;
     umask(old_umask);
-    ASSERT_TRUE(replaced && created);
-    EXPECT_EQ(read(fe / "ENG.DB"), payload);
-    EXPECT_EQ(read(fe / "chi.db"), payload);
-    EXPECT_EQ(fs::status(fe / "ENG.DB").permissions(), owner_read | owner_write);
-    EXPECT_EQ(fs::status(fe / "chi.db").permissions(),
-              owner_read | owner_write | group_read | others_read);
-    EXPECT_EQ(names_in(fe), (Names{"ENG.DB", "chi.db"}));
+    ASSERT_TRUE(written);
+    for (const auto& [name, entry, mode] : rows) {
+        EXPECT_EQ(fs::symlink_status(fe / entry).permissions(), fs::perms(mode)) << name;
+        EXPECT_EQ(read(fe / entry), payload) << name;
+    }
+    EXPECT_EQ(fs::status(root / "victim").permissions(), fs::perms(06755));
+    EXPECT_EQ(read(root / "victim"), Blob{1});
+    EXPECT_EQ(names_in(fe), (Names{"ENG.DB", "ZQ05_Bod.ttf", "chi.db", "config.dat"}));
+}
+
+// Names match one letter to one letter through the simple upper-case
+// mapping, as on Windows; a name two entries match is refused untouched.
+TEST_F(PosixFilesTest, OnlyWindowsLetterCaseMatchesAndTwoMatchesAreRefused) {
+    const struct {
+        const char* what;
+        Names present;
+        const char* wanted;
+        bool refused;
+    } rows[] = {
+        {"sharp s is not SS", {"ZQßanCB.ttf"}, "ZQSSanCB.ttf", false},
+        {"a ligature is not fi", {"conﬁg.dat"}, "config.dat", false},
+        {"overlong UTF-8 is not i", {"ch\xC1\xA9.db"}, "chi.db", false},
+        {"two case duplicates", {"ENG.DB", "Eng.Db"}, "eng.db", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const fs::path dir = root / "data2" / row.what;
+        for (const std::string& name : row.present) put(dir / name, {1});
+        const std::string wanted = dir.string() + "\\" + row.wanted;
+        EXPECT_EQ(files.file_exists(wanted), row.refused);
+        EXPECT_FALSE(files.delete_file(wanted));
+        ASSERT_TRUE(files.set_current_directory(dir.string()));
+        EXPECT_EQ(files.write_file(row.wanted, payload), !row.refused);
+        Names after = row.present;
+        if (!row.refused) after.insert(row.wanted);
+        EXPECT_EQ(names_in(dir), after);
+        for (const std::string& name : row.present) EXPECT_EQ(read(dir / name), Blob{1}) << name;
+    }
+    fs::create_directories(root / "DATA" / "CMN" / "fe");
+    EXPECT_FALSE(files.directory_exists(win("\\data\\cmn\\fe")));
+}
+
+// Only what the installer appends is in the game's Windows form.
+TEST_F(PosixFilesTest, TheChosenFolderIsTakenAsTheFileSystemNamesIt) {
+    const fs::path chosen = root / "My\\Game", decoy = root / "my" / "game";
+    for (const fs::path& game : {chosen, decoy}) fs::create_directories(game / "data");
+    files.set_game_folder(chosen.string());
+    ASSERT_TRUE(files.set_current_directory(chosen.string() + "\\DATA"));
+    ASSERT_TRUE(files.write_file("eng.db", payload));
+    EXPECT_EQ(read(chosen / "data" / "eng.db"), payload);
+    EXPECT_TRUE(fs::is_empty(decoy / "data"));
 }
 
 TEST_F(PosixFilesTest, AMissingFolderFailsAndCreatesNothing) {
-    EXPECT_FALSE(PosixFiles::set_current_directory(win("\\data\\gui\\")));
-    ASSERT_TRUE(PosixFiles::set_current_directory(win("\\data2")));
-    EXPECT_FALSE(PosixFiles::write_file("gui/x.ttf", payload));
+    EXPECT_FALSE(files.set_current_directory(win("\\data\\gui\\")));
+    ASSERT_TRUE(files.set_current_directory(win("\\data2")));
+    EXPECT_FALSE(files.write_file("gui/x.ttf", payload));
     EXPECT_TRUE(fs::is_empty(root / "data2"));
 }
 
 // A disk that fills up halfway.
 TEST_F(PosixFilesTest, AWriteThatFailsHalfwayLeavesTheOldFileAndNoTemporary) {
     put(root / "data2" / "chi.db", {9});
-    ASSERT_TRUE(PosixFiles::set_current_directory(win("\\data2")));
+    ASSERT_TRUE(files.set_current_directory(win("\\data2")));
 
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const rlimit small{4096, saved.rlim_max};
     const auto old_handler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = PosixFiles::write_file("chi.db", payload);
+    const bool written = files.write_file("chi.db", payload);
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, old_handler);
 

@@ -31,28 +31,28 @@ struct PosixPlacesTest : ::testing::Test {
 };
 
 TEST_F(PosixPlacesTest, ReadsASmallFileWholeAndNothingElse) {
-    put("Steam/steamapps/libraryfolders.vdf", 100);
-    ASSERT_EQ(mkfifo((root / "fifo").c_str(), 0600), 0);  // nobody writes: must not wait
-    const std::string base = root.string();
+    put("steamapps/libraryfolders.vdf", 100);
+    ASSERT_EQ(mkfifo((root / "steamapps" / "fifo").c_str(), 0600), 0);  // must not wait
+    const std::string steamapps = (root / "steamapps").string();
     const struct {
-        std::string path;
+        const char* name;
         std::size_t limit;
         std::optional<std::size_t> size;
     } cases[] = {
-        {base + "\\steam\\STEAMAPPS\\LibraryFolders.VDF", 100, 100},
-        {base + "/Steam/steamapps/libraryfolders.vdf", 99, std::nullopt},
-        {base + "/Steam/steamapps/missing.vdf", 100, std::nullopt},
-        {base + "/Steam/steamapps", 100, std::nullopt},
-        {base + "/fifo", 100, std::nullopt},
+        {"libraryfolders.vdf", 100, 100},   {"libraryfolders.vdf", 99, std::nullopt},
+        {"missing.vdf", 100, std::nullopt}, {"", 100, std::nullopt},
+        {"fifo", 100, std::nullopt},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        const auto bytes = PosixPlaces::read_small_file(c.path, c.limit);
+        SCOPED_TRACE(c.name);
+        const auto bytes = PosixPlaces::read_small_file(steamapps, c.name, c.limit);
         EXPECT_EQ(bytes ? std::optional(bytes->size()) : std::nullopt, c.size);
     }
 }
 
-TEST_F(PosixPlacesTest, ListsFoldersAndLinksToFoldersAsRealPaths) {
+// A listing's folders are named below the folder as given; linked folders
+// by their real paths.
+TEST_F(PosixPlacesTest, ListsFoldersAndLinksToFolders) {
     for (const char* folder : {"common/A", "common/B", "elsewhere/C"})
         fs::create_directories(root / folder);
     put("common/file", 1);
@@ -60,14 +60,14 @@ TEST_F(PosixPlacesTest, ListsFoldersAndLinksToFoldersAsRealPaths) {
     fs::create_symlink(root / "nowhere", root / "common" / "dangling");
     fs::create_directory_symlink(root / "common", root / "steam");
 
-    Paths found = PosixPlaces::subfolders(root.string() + "\\STEAM", 10);
+    Paths found = PosixPlaces::subfolders((root / "steam").string(), 10);
     std::ranges::sort(found);
-    EXPECT_EQ(found, (Paths{(root / "common" / "A").string(), (root / "common" / "B").string(),
-                            (root / "elsewhere" / "C").string()}));
+    EXPECT_EQ(found, (Paths{(root / "elsewhere" / "C").string(), (root / "steam" / "A").string(),
+                            (root / "steam" / "B").string()}));
     EXPECT_EQ(PosixPlaces::subfolders(root.string() + "/common", 2).size(), 2u);
     EXPECT_TRUE(PosixPlaces::subfolders(root.string() + "/common/file", 10).empty());
     EXPECT_TRUE(PosixPlaces::subfolders(root.string() + "/missing", 10).empty());
-    EXPECT_EQ(PosixPlaces::real_folder(root.string() + "\\steam\\a"),
+    EXPECT_EQ(PosixPlaces::real_folder((root / "steam" / "A").string()),
               (root / "common" / "A").string());
     EXPECT_EQ(PosixPlaces::real_folder(""), std::nullopt);
 }

@@ -23,15 +23,15 @@ bool FakePlatform::directory_exists(const std::string& path) {
     return directories.contains(normal(path));
 }
 
-std::optional<std::string> FakePlatform::read_small_file(const std::string& path,
-                                                         std::size_t limit) {
-    const auto found = files.find(normal(path));
+std::optional<std::string> FakePlatform::read_small_file(const std::string& folder,
+                                                         std::string_view name, std::size_t limit) {
+    const auto found = files.find(normal(folder + "\\" + std::string(name)));
     if (found == files.end() || found->second.size() > limit) return std::nullopt;
     return std::string(found->second.begin(), found->second.end());
 }
 
-std::vector<std::string> FakePlatform::subfolders(const std::string& path, std::size_t limit) {
-    const std::string prefix = normal(path) + "\\";
+std::vector<std::string> FakePlatform::subfolders(const std::string& folder, std::size_t limit) {
+    const std::string prefix = normal(folder) + "\\";
     std::vector<std::string> found;
     for (const std::string& dir : directories)
         if (dir.starts_with(prefix) && dir.find('\\', prefix.size()) == std::string::npos &&

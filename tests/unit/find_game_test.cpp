@@ -86,21 +86,27 @@ TEST(FindGame, OpensOnTheOneGameFoundInAnyLibrary) {
     }
 }
 
-TEST(FindGame, EachFolderCountsOnceHoweverNamedAndAGivenStartWins) {
+TEST(FindGame, NamesMatchWithoutRegardToCaseAndEachFolderCountsOnce) {
     FakePlatform world = a_home();
-    add_game(world, other + "\\VELDOR");
-    // The registry's spelling of a library the list names too, and a second
-    // root listing the same libraries.
+    add_folder(world, other + "\\VELDOR\\DATA\\Cmn\\FE");
+    add_folder(world, other + "\\VELDOR\\DATA\\GUI");
+    // "Data" and "data" side by side (Linux): not guessed at, not the game.
+    add_game(world, common + "\\Twice");
+    add_folder(world, common + "\\Twice\\Data");
+    // A root spelled with a separator at its end, which the list names too,
+    // and a second root listing the same libraries.
     const std::string flatpak = home + "\\.var\\app\\com.valvesoftware.Steam\\.local\\share\\Steam";
     world.places.steam = {steam, library + "/", flatpak};
-    add_folder(world, flatpak);
-    world.files[flatpak + "\\steamapps\\libraryfolders.vdf"] =
+    add_folder(world, flatpak + "\\SteamApps");
+    world.files[flatpak + "\\SteamApps\\libraryfolders.vdf"] =
         world.files[steam + "\\steamapps\\libraryfolders.vdf"];
-    EXPECT_EQ(search(world).start, other + "\\VELDOR");
+    const FolderRequest found = search(world);
+    EXPECT_EQ(found.start, other + "\\VELDOR");
+    EXPECT_EQ(found.shortcuts, (Paths{common, other, wine, lutris, bottle}));
 
     const FolderRequest given = search(world, "/home/p/elsewhere");
     EXPECT_EQ(given.start, "/home/p/elsewhere");
-    EXPECT_EQ(given.shortcuts.size(), 5u);
+    EXPECT_EQ(given.shortcuts, found.shortcuts);
 }
 
 TEST(FindGame, WithoutAReadableListTheRootsAreTheLibraries) {

@@ -70,6 +70,17 @@ TEST_F(Win32PlatformTest, RefusedTargetsStayAsTheyWere) {
     }
 }
 
+// With every name it could give taken, Wine's GetTempFileNameW answers one
+// of them anyway: a file that already lay there (a planted link) would be
+// opened and written. The staged file is made anew under its own name.
+TEST_F(Win32PlatformTest, StagesOnlyInAFileItCreated) {
+    const std::wstring taken = test_paths::taken_names, target = taken + L"\\chi.db";
+    ASSERT_TRUE(platform.write_file(narrow(target), as_bytes(pattern(1000, 5))));
+    EXPECT_EQ(read_file(target), pattern(1000, 5));
+    DeleteFileW(target.c_str());
+    EXPECT_EQ(list_folder(taken).size(), 65535u);
+}
+
 TEST_F(Win32PlatformTest, MissingFolderFailsAndCreatesNothing) {
     const std::wstring missing = folder / L"data";
     EXPECT_FALSE(platform.set_current_directory(narrow(missing)));
@@ -124,6 +135,15 @@ TEST_F(Win32PlatformTest, FilesAndFoldersAsThePlayerSeesThem) {
         EXPECT_EQ(platform.file_exists(narrow(folder / e.name)), e.file);
         EXPECT_EQ(platform.directory_exists(narrow(folder / e.name)), e.directory);
     }
+    // Replaced, a hidden or system file stays so, out of the player's sight.
+    for (const wchar_t* name : {L"hidden.ttf", L"system.ttf"}) {
+        const std::wstring path = folder / name;
+        const DWORD hiding = GetFileAttributesW(path.c_str());
+        EXPECT_TRUE(platform.write_file(narrow(path), as_bytes(pattern(5, 2)))) << narrow(name);
+        EXPECT_EQ(read_file(path), pattern(5, 2));
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), hiding) << narrow(name);
+        EXPECT_FALSE(platform.file_exists(narrow(path)));
+    }
     EXPECT_FALSE(platform.delete_file(narrow(folder / L"readonly.ttf")));
     EXPECT_FALSE(platform.delete_file(narrow(folder / L"gui")));
     EXPECT_EQ(list_folder(folder.path()), (Names{L"gui", L"hidden", L"hidden.ttf", L"plain.ttf",
@@ -161,11 +181,11 @@ TEST_F(Win32PlatformTest, FindsSteamInTheRegistryAndReadsWhatTheSearchNeeds) {
     CreateDirectoryW((folder / L"游戏").c_str(), nullptr);
     CreateDirectoryW((folder / L"other").c_str(), nullptr);
     const std::string base = narrow(folder.path());
-    EXPECT_EQ(platform.read_small_file(base + "\\libraryfolders.vdf", 100),
+    EXPECT_EQ(platform.read_small_file(base, "libraryfolders.vdf", 100),
               std::string(list.begin(), list.end()));
-    EXPECT_FALSE(platform.read_small_file(base + "\\libraryfolders.vdf", 99));
-    EXPECT_FALSE(platform.read_small_file(base + "\\missing.vdf", 100));
-    EXPECT_FALSE(platform.read_small_file(base + "\\other", 100));
+    EXPECT_FALSE(platform.read_small_file(base, "libraryfolders.vdf", 99));
+    EXPECT_FALSE(platform.read_small_file(base, "missing.vdf", 100));
+    EXPECT_FALSE(platform.read_small_file(base, "other", 100));
     std::vector<std::string> inside = platform.subfolders(base, 10);
     std::ranges::sort(inside);
     EXPECT_EQ(inside, (std::vector<std::string>{base + "\\other", base + "\\游戏"}));

@@ -60,31 +60,31 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
     return path ? std::string(path.get()) : std::string();
 }
 
-bool GtkPlatform::file_exists(const std::string& path) { return PosixFiles::file_exists(path); }
+bool GtkPlatform::file_exists(const std::string& path) { return files_.file_exists(path); }
 
 bool GtkPlatform::directory_exists(const std::string& path) {
-    return PosixFiles::directory_exists(path);
+    return files_.directory_exists(path);
 }
 
 GamePlaces GtkPlatform::game_places() { return PosixPlaces::game_places(); }
 
-std::optional<std::string> GtkPlatform::read_small_file(const std::string& path,
-                                                        std::size_t limit) {
-    return PosixPlaces::read_small_file(path, limit);
+std::optional<std::string> GtkPlatform::read_small_file(const std::string& folder,
+                                                        std::string_view name, std::size_t limit) {
+    return PosixPlaces::read_small_file(folder, name, limit);
 }
 
-std::vector<std::string> GtkPlatform::subfolders(const std::string& path, std::size_t limit) {
-    return PosixPlaces::subfolders(path, limit);
+std::vector<std::string> GtkPlatform::subfolders(const std::string& folder, std::size_t limit) {
+    return PosixPlaces::subfolders(folder, limit);
 }
 
-bool GtkPlatform::delete_file(const std::string& path) { return PosixFiles::delete_file(path); }
+bool GtkPlatform::delete_file(const std::string& path) { return files_.delete_file(path); }
 
 bool GtkPlatform::set_current_directory(const std::string& path) {
-    return PosixFiles::set_current_directory(path);
+    return files_.set_current_directory(path);
 }
 
 bool GtkPlatform::write_file(const std::string& name, Bytes bytes) {
-    return PosixFiles::write_file(name, bytes);
+    return files_.write_file(name, bytes);
 }
 
 std::optional<Bytes> GtkPlatform::read_resource(std::string_view type, unsigned id) {

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "platform/gtk/posix_files.h"
 #include "platform/platform.h"
 
 namespace veldor {
@@ -23,11 +24,13 @@ public:
 
     void message_box(std::string_view text, Icon icon) override;
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
+    void set_game_folder(const std::string& folder) override { files_.set_game_folder(folder); }
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
     GamePlaces game_places() override;
-    std::optional<std::string> read_small_file(const std::string& path, std::size_t limit) override;
-    std::vector<std::string> subfolders(const std::string& path, std::size_t limit) override;
+    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
+    std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
+                                               std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     bool write_file(const std::string& name, Bytes bytes) override;
@@ -38,6 +41,7 @@ public:
 private:
     std::string title_;
     GtkWindow* owner_ = nullptr;
+    PosixFiles files_;
 };
 
 }  // namespace veldor

@@ -7,36 +7,46 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <utility>
 
+#include "platform/gtk/staged_file.h"
+
 namespace veldor {
 namespace {
 
-std::string casefolded(std::string_view name) {
-    std::unique_ptr<char, decltype(&g_free)> folded(
-        g_utf8_casefold(name.data(), static_cast<gssize>(name.size())), &g_free);
-    return folded.get();
+// Equal as a Windows file system compares names: code point by code point,
+// each through its simple upper-case mapping ("ß" is not "SS", "ﬁ" is not
+// "FI"). Bytes that are not UTF-8 compare only as themselves.
+bool same_name(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    const auto valid = [](std::string_view s) {
+        return g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr);
+    };
+    if (!valid(a) || !valid(b)) return false;
+    const char *p = a.data(), *p_end = p + a.size();
+    const char *q = b.data(), *q_end = q + b.size();
+    for (; p < p_end && q < q_end; p = g_utf8_next_char(p), q = g_utf8_next_char(q))
+        if (g_unichar_toupper(g_utf8_get_char(p)) != g_unichar_toupper(g_utf8_get_char(q)))
+            return false;
+    return p == p_end && q == q_end;
 }
 
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-// The entry of `folder` whose name equals `name` but for letter case.
-std::optional<std::string> find_ignoring_case(const std::string& folder, std::string_view name) {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
-    if (!dir) return std::nullopt;
-    const std::string wanted = casefolded(name);
-    while (const dirent* entry = readdir(dir.get()))
-        if (casefolded(entry->d_name) == wanted) return entry->d_name;
-    return std::nullopt;
-}
-
 std::optional<struct stat> status(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return st;
+}
+
+std::optional<struct stat> link_status(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
     return st;
 }
 
@@ -49,125 +59,123 @@ std::pair<std::string, std::string> split(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// Mode for a new file: what creat() would give under the process's umask.
-mode_t new_file_mode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-// A temporary file beside the target, removed unless it was moved over it.
-class TempFile {
-public:
-    TempFile(const std::string& folder, const std::string& name)
-        : path_(folder + "/." + name + ".XXXXXX"), fd_(mkstemp(path_.data())), created_(fd_ >= 0) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (created_ && !moved_) ::unlink(path_.c_str());
-    }
-
-    // Writes, sets the mode, flushes to disk and closes: after this the
-    // contents are whole, or the file is abandoned.
-    bool fill(Bytes bytes, mode_t mode) {
-        if (fd_ < 0) return false;
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
-        }
-        if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) return false;
-        return ::close(std::exchange(fd_, -1)) == 0;
-    }
-
-    bool move_over(const std::string& target) {
-        moved_ = ::rename(path_.c_str(), target.c_str()) == 0;
-        return moved_;
-    }
-
-private:
-    std::string path_;
-    int fd_;
-    bool created_;
-    bool moved_ = false;
-};
-
-// Makes a rename in `folder` durable.
-void sync_folder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 }  // namespace
 
-std::optional<std::string> PosixFiles::resolve(const std::string& path, bool may_be_new) {
-    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
-    std::string resolved = absolute ? "" : ".";
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("/\\", start);
-        if (end == std::string::npos) end = path.size();
-        const std::string_view name = std::string_view(path).substr(start, end - start);
-        start = end + 1;
-        if (name.empty() || name == ".") continue;
-
-        const std::string folder = resolved.empty() ? "/" : resolved;
-        std::string exact = resolved + "/" + std::string(name);
-        struct stat st {};
-        if (::lstat(exact.c_str(), &st) == 0) {
-            resolved = std::move(exact);
-        } else if (auto found = find_ignoring_case(folder, name)) {
-            resolved += "/" + *found;
-        } else if (may_be_new && end == path.size() && status(folder)) {
-            resolved = std::move(exact);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return resolved.empty() ? "/" : resolved;
+void PosixFiles::set_game_folder(const std::string& folder) {
+    given_ = folder_ = folder;
+    std::error_code error;
+    if (const auto absolute = std::filesystem::absolute(folder, error); !folder.empty() && !error)
+        folder_ = absolute;
 }
 
-bool PosixFiles::file_exists(const std::string& path) {
-    const auto resolved = resolve(path);
-    const auto st = resolved ? status(*resolved) : std::nullopt;
+PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool may_be_new) const {
+    // The chosen folder is taken as it is; only what follows it is split.
+    const bool inside = !given_.empty() && path.starts_with(given_) &&
+                        (path.size() == given_.size() || given_.back() == '/' ||
+                         path[given_.size()] == '\\' || path[given_.size()] == '/');
+    std::string resolved;
+    std::string_view rest(path);
+    if (inside) {
+        resolved = folder_;
+        rest.remove_prefix(given_.size());
+    } else if (path.starts_with('/')) {
+        return {Match::one, path};  // not the installer's own path: as it is
+    } else {
+        resolved = ".";
+    }
+
+    for (std::size_t start = 0; start <= rest.size();) {
+        std::size_t end = rest.find_first_of("/\\", start);
+        if (end == std::string_view::npos) end = rest.size();
+        const std::string_view name = rest.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".") continue;
+        if (name == "..") return {Match::none, {}};
+
+        Match match = Match::none;
+        std::string found;
+        if (std::unique_ptr<DIR, DirCloser> dir{opendir(resolved.c_str())}) {
+            while (const dirent* entry = readdir(dir.get())) {
+                if (!same_name(entry->d_name, name)) continue;
+                if (match == Match::one) return {Match::two, {}};
+                match = Match::one;
+                found = entry->d_name;
+            }
+        } else if (link_status(resolved + "/" + std::string(name))) {
+            match = Match::one;  // a folder we may pass but not list: exact names only
+            found = name;
+        }
+
+        if (match == Match::none) {
+            // A new last component, in a folder that exists.
+            const auto st = may_be_new && end == rest.size() ? status(resolved) : std::nullopt;
+            if (!st || !S_ISDIR(st->st_mode)) return {Match::none, {}};
+            found = name;
+        }
+        resolved.append("/").append(found);
+    }
+    return {Match::one, resolved};
+}
+
+std::optional<std::string> PosixFiles::resolve(const std::string& path, bool may_be_new) const {
+    Lookup lookup = look_up(path, may_be_new);
+    if (lookup.match != Match::one) return std::nullopt;
+    return std::move(lookup.path);
+}
+
+// A name two entries match counts as a file, so that the installer's attempt
+// to delete a superseded font is refused rather than passed over, and not as a
+// folder, so that the folder check refuses before anything is touched.
+bool PosixFiles::file_exists(const std::string& path) const {
+    const Lookup lookup = look_up(path, false);
+    if (lookup.match == Match::two) return true;
+    const auto st = lookup.match == Match::one ? status(lookup.path) : std::nullopt;
     return st && S_ISREG(st->st_mode);
 }
 
-bool PosixFiles::directory_exists(const std::string& path) {
+bool PosixFiles::directory_exists(const std::string& path) const {
     const auto resolved = resolve(path);
     const auto st = resolved ? status(*resolved) : std::nullopt;
     return st && S_ISDIR(st->st_mode);
 }
 
-bool PosixFiles::delete_file(const std::string& path) {
+bool PosixFiles::delete_file(const std::string& path) const {
     const auto resolved = resolve(path);
     const auto st = resolved ? status(*resolved) : std::nullopt;
     if (!st || !S_ISREG(st->st_mode) || is_read_only(*st)) return false;
     return ::unlink(resolved->c_str()) == 0;
 }
 
-bool PosixFiles::set_current_directory(const std::string& path) {
+bool PosixFiles::set_current_directory(const std::string& path) const {
     const auto resolved = resolve(path);
     return resolved && ::chdir(resolved->c_str()) == 0;
 }
 
-bool PosixFiles::write_file(const std::string& name, Bytes bytes) {
+bool PosixFiles::write_file(const std::string& name, Bytes bytes) const {
     const auto target = resolve(name, true);
     if (!target) return false;
-    mode_t mode = new_file_mode();
-    if (const auto st = status(*target)) {
-        if (!S_ISREG(st->st_mode) || is_read_only(*st)) return false;
-        mode = st->st_mode & 07777;
-    }
+    // What the entry stands for decides whether it may be replaced; the new
+    // file takes the permission bits of the entry itself, and never set-id or
+    // sticky bits: those would outlive a change of owner. A symlink's own
+    // bits mean nothing, so the file that replaces it is made like a new one.
+    if (const auto st = status(*target); st && (!S_ISREG(st->st_mode) || is_read_only(*st)))
+        return false;
+    std::optional<mode_t> mode;
+    if (const auto own = link_status(*target); own && S_ISREG(own->st_mode))
+        mode = own->st_mode & 0777;
+
     const auto [folder, file] = split(*target);
-    TempFile temp(folder, file);
-    if (!temp.fill(bytes, mode) || !temp.move_over(*target)) return false;
-    sync_folder(folder);
-    return true;
+    StagedFile staged(folder, file);
+    return staged && staged.fill(bytes, mode) && staged.move_over(*target) && sync_folder(folder);
+}
+
+bool PosixFiles::sync_folder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Some file systems keep no folder to flush; that is no failure.
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    ::close(fd);
+    return synced;
 }
 
 }  // namespace veldor

@@ -1,10 +1,19 @@
 // The file-system half of the Linux platform: POSIX calls on a game folder
 // that came from a Windows file system.
 //
-// Paths arrive in the game's Windows form ('\' or '/' between components), and
-// each component is matched without regard to letter case when the exact name
-// is absent, as Windows would: "data\gui\ZQ05_Tit.ttf" finds
+// A path is the chosen game folder, named exactly as this file system names
+// it (a '\' in its own name is just a letter), followed by the part the
+// installer appends in the game's Windows form: that part is split on '\' or
+// '/', and each of its components is matched as Windows would, one letter to
+// one letter without regard to case: "data\gui\ZQ05_Tit.ttf" finds
 // "Data/GUI/zq05_tit.ttf", and writing "eng.db" replaces an existing "ENG.DB".
+// A name that is not valid UTF-8 matches only itself. A name two entries
+// match ("ENG.DB" and "Eng.Db") is not guessed at: it is left alone, and the
+// installer refuses the folder.
+//
+// Symlinked folders on the way are followed, as Windows follows a junction:
+// players move game data to other disks. A file that is a symlink is replaced
+// by the new file; its target is neither written nor copied from.
 //
 // Read-only means no write permission bit, checked by hand: root may write
 // and rename over anything, but the player's read-only file must stay.
@@ -19,16 +28,36 @@ namespace veldor {
 
 class PosixFiles {
 public:
-    static bool file_exists(const std::string& path);
-    static bool directory_exists(const std::string& path);
-    static bool delete_file(const std::string& path);
-    static bool set_current_directory(const std::string& path);
-    static bool write_file(const std::string& name, Bytes bytes);
+    // Where the chosen folder ends in the paths that follow. A relative folder
+    // is taken from the current directory now, before the installer changes
+    // it. An absolute path outside the folder is taken as it is, whole.
+    void set_game_folder(const std::string& folder);
 
-    // The existing file-system path that `path` names, or, with
-    // `may_be_new`, the path a new last component would get. nullopt when a
-    // folder on the way is missing.
-    static std::optional<std::string> resolve(const std::string& path, bool may_be_new = false);
+    bool file_exists(const std::string& path) const;
+    bool directory_exists(const std::string& path) const;
+    bool delete_file(const std::string& path) const;
+    bool set_current_directory(const std::string& path) const;
+    bool write_file(const std::string& name, Bytes bytes) const;
+
+    // The existing file-system path that `path` names, or, with `may_be_new`,
+    // the path a new last component would get. nullopt when a folder on the
+    // way is missing or a name on the way is matched by two entries.
+    std::optional<std::string> resolve(const std::string& path, bool may_be_new = false) const;
+
+    // Makes the renames in `folder` durable; false when the disk reports
+    // an error.
+    static bool sync_folder(const std::string& folder);
+
+private:
+    enum class Match { one, none, two };
+    struct Lookup {
+        Match match;
+        std::string path;  // with Match::one
+    };
+    Lookup look_up(const std::string& path, bool may_be_new) const;
+
+    std::string given_;   // the folder as the installer spells it
+    std::string folder_;  // the same, absolute
 };
 
 }  // namespace veldor

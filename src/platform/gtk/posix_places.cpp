@@ -12,8 +12,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/gtk/posix_files.h"
-
 namespace veldor {
 namespace {
 
@@ -49,12 +47,12 @@ GamePlaces PosixPlaces::game_places() {
     return places;
 }
 
-std::optional<std::string> PosixPlaces::read_small_file(const std::string& path,
-                                                        std::size_t limit) {
-    const auto resolved = PosixFiles::resolve(path);
-    if (!resolved) return std::nullopt;
+std::optional<std::string> PosixPlaces::read_small_file(const std::string& folder,
+                                                        std::string_view name, std::size_t limit) {
+    if (folder.empty() || name.empty()) return std::nullopt;
+    const std::string path = folder + "/" + std::string(name);
     // Non-blocking: a FIFO planted in its place must not stall the search.
-    const Fd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::size_t>(st.st_size) > limit)
@@ -74,15 +72,11 @@ std::optional<std::string> PosixPlaces::read_small_file(const std::string& path,
     return bytes;
 }
 
-std::vector<std::string> PosixPlaces::subfolders(const std::string& path, std::size_t limit) {
+std::vector<std::string> PosixPlaces::subfolders(const std::string& folder, std::size_t limit) {
     std::vector<std::string> found;
-    // A native path is taken as it is: it came from a listing, real already.
-    const bool native = path.starts_with('/') && path.find('\\') == std::string::npos;
-    std::unique_ptr<DIR, DirCloser> dir(native ? opendir(path.c_str()) : nullptr);
-    const auto folder = dir ? std::optional(path) : real_folder(path);
-    if (!dir && folder) dir.reset(opendir(folder->c_str()));
+    std::unique_ptr<DIR, DirCloser> dir(folder.empty() ? nullptr : opendir(folder.c_str()));
     if (!dir) return found;
-    const std::string prefix = *folder == "/" ? "/" : *folder + "/";
+    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
     while (found.size() < limit) {
         const dirent* entry = readdir(dir.get());
         if (!entry) break;
@@ -99,10 +93,8 @@ std::vector<std::string> PosixPlaces::subfolders(const std::string& path, std::s
 }
 
 std::optional<std::string> PosixPlaces::real_folder(const std::string& path) {
-    const auto resolved = path.empty() ? std::nullopt : PosixFiles::resolve(path);
-    if (!resolved) return std::nullopt;
-    std::unique_ptr<char, decltype(&std::free)> real(realpath(resolved->c_str(), nullptr),
-                                                     &std::free);
+    if (path.empty()) return std::nullopt;
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
     struct stat st {};
     if (!real || ::stat(real.get(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
     return std::string(real.get());

@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <utility>
+
 namespace veldor::win32 {
 
 // A kernel handle from CreateFileW and friends (INVALID_HANDLE_VALUE = none).
@@ -12,8 +14,11 @@ class Handle {
 public:
     Handle() = default;
     explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        reset(std::exchange(other.h_, INVALID_HANDLE_VALUE));
+        return *this;
+    }
     ~Handle() { close(); }
 
     HANDLE get() const { return h_; }

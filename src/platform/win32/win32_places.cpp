@@ -48,17 +48,20 @@ GamePlaces Win32Platform::game_places() {
     return {{std::move(steam)}, {}};
 }
 
-std::optional<std::string> Win32Platform::read_small_file(const std::string& path,
+std::optional<std::string> Win32Platform::read_small_file(const std::string& folder,
+                                                          std::string_view name,
                                                           std::size_t limit) {
-    const std::wstring wide = widen(path);
-    if (wide.empty()) return std::nullopt;
-    const win32::Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+    if (folder.empty() || name.empty() || limit >= MAXDWORD) return std::nullopt;
+    // Appended, not added: string + string&& would link insert's out-of-range error.
+    std::string path = folder;
+    path += '\\';
+    path += name;
+    const win32::Handle file(CreateFileW(widen(path).c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
-        size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > limit ||
-        limit >= MAXDWORD)
+        size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > limit)
         return std::nullopt;
     // One byte past the limit, in case the file grew meanwhile.
     std::string bytes(limit + 1, '\0');
@@ -70,18 +73,18 @@ std::optional<std::string> Win32Platform::read_small_file(const std::string& pat
     return bytes;
 }
 
-std::vector<std::string> Win32Platform::subfolders(const std::string& path, std::size_t limit) {
+std::vector<std::string> Win32Platform::subfolders(const std::string& folder, std::size_t limit) {
     std::vector<std::string> found;
-    const std::wstring folder = widen(path);
     if (folder.empty()) return found;
+    const std::string prefix = folder.ends_with('\\') ? folder : folder + "\\";
     WIN32_FIND_DATAW entry{};
-    const FindHandle search(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
-                                             FindExSearchLimitToDirectories, nullptr, 0));
+    const FindHandle search(FindFirstFileExW((widen(prefix) + L"*").c_str(), FindExInfoBasic,
+                                             &entry, FindExSearchLimitToDirectories, nullptr, 0));
     if (search.get() == INVALID_HANDLE_VALUE) return found;
     do {
         const std::wstring_view name = entry.cFileName;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-            found.push_back(path + "\\" + narrow(name));
+            found.emplace_back(prefix).append(narrow(name));
     } while (found.size() < limit && FindNextFileW(search.get(), &entry));
     return found;
 }

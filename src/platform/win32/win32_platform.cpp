@@ -1,17 +1,17 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
-// DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW,
+// DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file),
 // FindResourceW, ShellExecuteW, ExitProcess.
 #include "platform/win32/win32_platform.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/win32/staged_file.h"
 #include "platform/win32/wide.h"
 
 namespace veldor {
 namespace {
 
-using win32::Handle;
 using win32::narrow;
 using win32::widen;
 
@@ -32,49 +32,6 @@ std::wstring folder_of(const std::wstring& path) {
     const std::size_t cut = path.find_last_of(L"\\/:");
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
-
-// A new, empty file beside the target, deleted again unless committed: the
-// payload is written here and only renamed over the target once complete.
-class TempFile {
-public:
-    explicit TempFile(const std::wstring& folder) {
-        const std::wstring dir = folder.empty() ? std::wstring(L".") : folder;
-        wchar_t name[MAX_PATH];
-        if (GetTempFileNameW(dir.c_str(), L"vel", 0, name) == 0) return;
-        path_ = name;
-        file_.reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        file_.close();
-        if (!path_.empty()) DeleteFileW(path_.c_str());
-    }
-
-    explicit operator bool() const { return static_cast<bool>(file_); }
-
-    bool write(Bytes bytes) {
-        if (bytes.size() > MAXDWORD) return false;
-        const DWORD size = static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        return WriteFile(file_.get(), bytes.data(), size, &written, nullptr) && written == size &&
-               FlushFileBuffers(file_.get());
-    }
-
-    bool replace(const std::wstring& target) {
-        if (!file_.close()) return false;
-        if (!MoveFileExW(path_.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return false;
-        path_.clear();  // it is the target now
-        return true;
-    }
-
-private:
-    std::wstring path_;
-    Handle file_;
-};
 
 }  // namespace
 
@@ -132,10 +89,15 @@ bool Win32Platform::write_file(const std::string& name, Bytes bytes) {
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
 
+    // The new file keeps what the player (or the game) chose to hide, so that
+    // a hidden or system file stays out of sight, as file_exists sees it.
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     // A target held open without delete sharing makes the rename fail, on
-    // Windows and Wine alike, and the temporary file goes.
-    TempFile temp(folder_of(target));
-    return temp && temp.write(bytes) && temp.replace(target);
+    // Windows and Wine alike, and the staged file goes.
+    win32::StagedFile staged(folder_of(target),
+                             attributes == no_attributes ? 0 : attributes & kept);
+    return staged && staged.write(bytes) && staged.move_over(target);
 }
 
 std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigned id) {

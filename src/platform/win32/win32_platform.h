@@ -31,8 +31,9 @@ public:
     bool directory_exists(const std::string& path) override;
     // In win32_places.cpp.
     GamePlaces game_places() override;
-    std::optional<std::string> read_small_file(const std::string& path, std::size_t limit) override;
-    std::vector<std::string> subfolders(const std::string& path, std::size_t limit) override;
+    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
+    std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
+                                               std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     bool write_file(const std::string& name, Bytes bytes) override;

@@ -1,0 +1,41 @@
+// A new file beside the one it will replace: written and flushed in full, then
+// renamed over its target, or removed again when it goes out of scope unmoved.
+// Movable, so that a caller can stage several and put them in place later.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace veldor {
+
+class StagedFile {
+public:
+    // Creates ".<name>.<random>" in `folder` with O_EXCL, so nothing that
+    // already lies there (a file, a planted link) is ever opened. The kernel
+    // gives it the mode a new file gets (umask, default ACL).
+    StagedFile(const std::string& folder, const std::string& name);
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) noexcept;
+    ~StagedFile();
+
+    explicit operator bool() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+
+    // Writes `bytes`, sets `mode` when given, flushes to disk and closes:
+    // afterwards the contents are whole, or the file is abandoned.
+    bool fill(Bytes bytes, std::optional<mode_t> mode);
+
+    bool move_over(const std::string& target);
+
+private:
+    void discard();
+
+    std::string path_;  // empty: nothing on disk that is ours
+    int fd_ = -1;
+};
+
+}  // namespace veldor

@@ -1,0 +1,44 @@
+// A new file beside the one it will replace: written and flushed in full,
+// then moved over its target, or deleted again when it goes out of scope
+// unmoved. Movable, so that a caller can stage several and put them in place
+// later.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace veldor::win32 {
+
+class StagedFile {
+public:
+    // Creates "vel<random>.tmp" in `folder` ("" for the current one, else
+    // ending in a separator) with CREATE_NEW and keeps its handle: nothing
+    // that already lies there, a planted link included, is ever opened, and
+    // no name can be taken ahead. `attributes` are the new file's, such as
+    // the hidden or system attribute of the file it will replace.
+    StagedFile(const std::wstring& folder, DWORD attributes);
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) noexcept;
+    ~StagedFile();
+
+    explicit operator bool() const { return static_cast<bool>(file_); }
+    const std::wstring& path() const { return path_; }
+
+    // Writes and flushes to disk.
+    bool write(Bytes bytes);
+
+    // Closes the file and moves it over `target`.
+    bool move_over(const std::wstring& target);
+
+private:
+    void discard();
+
+    std::wstring path_;  // empty: nothing on disk that is ours
+    Handle file_;
+};
+
+}  // namespace veldor::win32
