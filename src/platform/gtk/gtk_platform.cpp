@@ -40,10 +40,8 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
     const char* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DESKTOP);
     const bool has_desktop = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR);
     const auto start = PosixPlaces::real_folder(request.start);
-    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()), start ? start->c_str()
-                                                                         : has_desktop
-                                                                             ? desktop
-                                                                             : g_get_home_dir());
+    const char* opening = start ? start->c_str() : has_desktop ? desktop : g_get_home_dir();
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()), opening);
     // Steam libraries and Wine prefixes hide in dot folders the chooser skips.
     // The chooser lists a folder as often as it is added: once per real path.
     std::set<std::string> offered;
