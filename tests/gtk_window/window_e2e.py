@@ -228,8 +228,9 @@ def case_finds_game(program, root, payload_dir, _opened):
         (t for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE), None))
     sidebar = wait_for("the places", lambda: next(
         (n for n in walk(chooser) if n.get_role() == Atspi.Role.SCROLL_PANE and n.get_name() == "Places"), None))
-    places = [n for n in labels(sidebar) if n in ("common", "drive_c")]
-    check(sorted(places) == ["common", "common", "drive_c", "drive_c"], f"shortcuts are {places}")
+    shortcuts = ["common", "common", "drive_c", "drive_c"]  # each library and prefix once
+    wait_for(f"the shortcuts {shortcuts}",
+             lambda: sorted(n for n in labels(sidebar) if n in ("common", "drive_c")) == shortcuts)
     time.sleep(0.3)  # the chooser loads its folder
     press(dialog, "alt+o")
     program.message_box("安装完毕")
