@@ -16,3 +16,14 @@ foreach(id IN LISTS VELDOR_PAYLOAD_IDS)
   set(VELDOR_PAYLOAD_FILE_${id} "${file}")
   list(APPEND VELDOR_PAYLOAD_FILES "${file}")
 endforeach()
+
+# Each payload's SHA-256, compiled into the core so that the installer can
+# prove its own payloads before touching a game folder. CMake re-runs when a
+# payload file changes, so the digests never lag behind the files.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VELDOR_PAYLOAD_FILES})
+set(VELDOR_PAYLOAD_DIGESTS "")
+foreach(id IN LISTS VELDOR_PAYLOAD_IDS)
+  file(SHA256 "${VELDOR_PAYLOAD_FILE_${id}}" hex)
+  string(REGEX REPLACE "(..)" "0x\\1," bytes "${hex}")
+  string(APPEND VELDOR_PAYLOAD_DIGESTS "    {${id}, {${bytes}}},\n")
+endforeach()

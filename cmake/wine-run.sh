@@ -14,7 +14,8 @@ shift
 export WINEPREFIX
 export WINEARCH=win32
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# A caller's overrides (the planted-DLL test) are kept.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # File names are passed to Linux in UTF-8 whatever the caller's locale.
 export LC_ALL=C.UTF-8
 

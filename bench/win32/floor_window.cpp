@@ -1,10 +1,51 @@
 // The floor for ui_bench: the least a window program can do for the same
 // steps. One button; its click opens the folder dialog and then a message box.
+// Built twice: bare, and (FLOOR_CJK) also showing the installer's texts in
+// its fonts, whose loading alone costs a Chinese font's start-up under Wine.
 #include <objbase.h>
 #include <shlobj.h>
 #include <windows.h>
 
+#ifdef FLOOR_CJK
+#include <string>
+
+#include "window/form.h"
+#endif
+
 namespace {
+
+#ifdef FLOOR_CJK
+std::wstring wide(std::string_view utf8) {
+    std::wstring text(utf8.size(), L'\0');
+    text.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
+                            static_cast<int>(text.size()))));
+    return text;
+}
+
+// Each caption of the installer's table, in its font, where it stands.
+void show_texts(HWND hwnd, HINSTANCE instance) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (const veldor::Control& control : veldor::controls) {
+        const veldor::Font& font = control.font ? *control.font : veldor::main_window.font;
+        LOGFONTW description{};
+        description.lfHeight = -MulDiv(static_cast<int>(font.points * 10 + 0.5), dpi, 720);
+        description.lfWeight = font.weight;
+        description.lfUnderline = font.underline;
+        description.lfCharSet = static_cast<BYTE>(font.charset);
+        lstrcpynW(description.lfFaceName, wide(font.face).c_str(), LF_FACESIZE);
+        const auto px = [&](int twips) { return MulDiv(twips, dpi, 1440); };
+        HWND text = CreateWindowW(L"STATIC", wide(control.caption).c_str(),
+                                  WS_CHILD | WS_VISIBLE | SS_NOPREFIX, px(control.twips.left),
+                                  px(control.twips.top) + 40, px(control.twips.width),
+                                  px(control.twips.height), hwnd, nullptr, instance, nullptr);
+        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectW(&description)),
+                     FALSE);
+    }
+}
+#endif
 
 LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_COMMAND && LOWORD(wparam) == 100) {
@@ -34,6 +75,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     HWND hwnd =
         CreateWindowW(L"floor", L"floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                       CW_USEDEFAULT, 300, 120, nullptr, nullptr, instance, nullptr);
+#ifdef FLOOR_CJK
+    SetWindowPos(hwnd, nullptr, 0, 0, 460, 300, SWP_NOMOVE | SWP_NOZORDER);
+    show_texts(hwnd, instance);
+#endif
     CreateWindowW(L"BUTTON", L"&Go", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 30, hwnd,
                   reinterpret_cast<HMENU>(100), instance, nullptr);
     ShowWindow(hwnd, show);

@@ -12,7 +12,7 @@ enum class Outcome {
     installed = 0,
     left = 1,         // without installing: cancelled, Exit, window closed
     refused = 2,      // no path, or not the game's layout; nothing touched
-    not_written = 3,  // a file could not be written
+    not_written = 3,  // read-only, in use, or a failed step; folder unchanged
     damaged = 4,      // the installer's own payloads are damaged; nothing touched
     bad_command_line = 5,
 };
@@ -23,9 +23,11 @@ constexpr int exit_code(Outcome outcome) { return static_cast<int>(outcome); }
 // keeps it in `path_buffer` and installs into it.
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start = {});
 
-// Replaces the superseded fonts in `folder` with the patch's files, says
-// "安装完毕" and ends the program. Any failure is shown as "路径错误" and leaves
-// the window open for another try.
+// Resolves what an interrupted attempt left in `folder`, proves the payloads,
+// then replaces the superseded fonts with the patch's files as one
+// transaction, says "安装完毕" and ends the program. A failure is shown once
+// ("路径错误", or why: damaged installer, file in use), leaves the folder as it
+// was and the window open for another try.
 Outcome InstallInto(Platform& platform, const std::string& folder);
 
 }  // namespace veldor

@@ -5,9 +5,9 @@ namespace veldor {
 bool SaveFileFromRes(Platform& platform, std::uint16_t vntResourceID, std::string_view sType,
                      const std::string& sFileName) {
     const auto bytes = platform.read_resource(sType, vntResourceID);
-    if (bytes && platform.write_file(sFileName, *bytes)) return true;
-    platform.message_box(failure_message, Icon::stop);
-    return false;
+    std::string staged = sFileName;
+    staged += staged_suffix;
+    return bytes && platform.stage_file(staged, sFileName, *bytes);
 }
 
 }  // namespace veldor

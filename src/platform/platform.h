@@ -7,6 +7,7 @@
 // onto its file system.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -17,6 +18,16 @@
 namespace veldor {
 
 using Bytes = std::span<const unsigned char>;
+using Digest = std::array<unsigned char, 32>;  // a SHA-256
+
+// What stands at a path, as far as replacing it is concerned.
+enum class FileState {
+    absent,
+    normal,     // a file that may be moved aside or replaced
+    read_only,  // stays as it is, even for an administrator or root
+    in_use,     // held open by another program without sharing
+    other,      // a folder, a hidden or system file: not one of ours to touch
+};
 
 enum class Icon { none, stop };
 
@@ -84,9 +95,23 @@ public:
     // Fails when the directory does not exist.
     virtual bool set_current_directory(const std::string& path) = 0;
 
-    // All or nothing: `name`, relative to the current directory, ends up
-    // holding exactly `bytes`, or stays as it was. No temporary file remains.
-    virtual bool write_file(const std::string& name, Bytes bytes) = 0;
+    // The moves of an installation. File states are as the system sees them;
+    // in_use only where it can tell (Windows).
+    virtual FileState file_state(const std::string& path) = 0;
+
+    // Creates `name` anew (failing when it exists) holding exactly `bytes`,
+    // with the mode or attributes of the file `like` (a new file's when there
+    // is none), flushed to disk and closed. On failure nothing of it remains.
+    virtual bool stage_file(const std::string& name, const std::string& like, Bytes bytes) = 0;
+
+    // Renames `from` to `to`, which must not exist, in the same folder.
+    virtual bool move_file(const std::string& from, const std::string& to) = 0;
+
+    // Makes the creations, moves and deletions in a folder durable.
+    virtual bool flush_folder(const std::string& path) = 0;
+
+    // SHA-256 by the system's own implementation; nullopt when it has none.
+    virtual std::optional<Digest> sha256(Bytes bytes) = 0;
 
     // The embedded resource, without copying; the type name is compared
     // without regard to letter case. nullopt when absent.

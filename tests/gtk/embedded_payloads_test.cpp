@@ -9,11 +9,13 @@
 #include <iterator>
 
 #include "payload/payloads.h"
+#include "platform/gtk/glib_sha256.h"
 
 namespace veldor {
 namespace {
 
-TEST(EmbeddedPayloads, EachIsItsFileByteForByteUnderAnyCaseOfItsType) {
+// The digest the build compiled in is GLib's SHA-256 of the embedded bytes.
+TEST(EmbeddedPayloads, EachIsItsFileByteForByteUnderAnyCaseOfItsTypeAndHashesToItsDigest) {
     for (const Payload& p : payloads) {
         SCOPED_TRACE(p.file_name);
         std::ifstream in(std::filesystem::path(VELDOR_PAYLOAD_DIR) / p.file_name, std::ios::binary);
@@ -24,6 +26,9 @@ TEST(EmbeddedPayloads, EachIsItsFileByteForByteUnderAnyCaseOfItsType) {
             ASSERT_TRUE(bytes);
             EXPECT_TRUE(std::ranges::equal(*bytes, expected));
         }
+        const auto digest = std::ranges::find(payload_digests, p.id, &PayloadDigest::id);
+        ASSERT_NE(digest, payload_digests.end());
+        EXPECT_EQ(glib_sha256(*embedded_resource("custom", p.id)), digest->sha256);
     }
 }
 

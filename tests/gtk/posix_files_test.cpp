@@ -178,6 +178,39 @@ TEST_F(PosixFilesTest, AMissingFolderFailsAndCreatesNothing) {
     EXPECT_TRUE(fs::is_empty(root / "data2"));
 }
 
+// The moves of an installation: what stands at a name; a staged file made
+// anew with its model's mode; moves that replace nothing and, undone, leave
+// the names as they were.
+TEST_F(PosixFilesTest, StagesAndMovesWithoutReplacingAnything) {
+    using enum fs::perms;
+    put(fe / "ENG.DB", {1});
+    fs::permissions(fe / "ENG.DB", owner_read | owner_write);
+    put(fe / "ro.db", {2});
+    fs::permissions(fe / "ro.db", owner_read);
+    const std::pair<const char*, FileState> states[] = {
+        {"\\data\\cmn\\fe\\eng.db", FileState::normal},
+        {"\\data\\cmn\\fe\\ro.db", FileState::read_only},
+        {"\\data\\cmn", FileState::other},
+        {"\\data\\cmn\\fe\\no.db", FileState::absent},
+        {"\\data\\gui\\no.db", FileState::absent}};
+    for (const auto& [path, state] : states) EXPECT_EQ(files.file_state(win(path)), state) << path;
+
+    const std::string eng = win("\\data\\cmn\\fe\\eng.db"), staged = eng + ".new",
+                      old = eng + ".old";
+    ASSERT_TRUE(files.stage_file(staged, eng, payload));
+    EXPECT_FALSE(files.stage_file(staged, eng, Blob{3}));
+    EXPECT_EQ(read(fe / "eng.db.new"), payload);
+    EXPECT_EQ(fs::status(fe / "eng.db.new").permissions(), owner_read | owner_write);
+
+    EXPECT_FALSE(files.move_file(staged, win("\\data\\cmn\\fe\\RO.DB")));
+    ASSERT_TRUE(files.move_file(eng, old));
+    EXPECT_EQ(names_in(fe), (Names{"ENG.DB.old", "eng.db.new", "ro.db"}));
+    ASSERT_TRUE(files.move_file(old, eng));
+    EXPECT_TRUE(files.flush_folder(win("\\data\\cmn\\fe\\")));
+    EXPECT_EQ(names_in(fe), (Names{"ENG.DB", "eng.db.new", "ro.db"}));
+    EXPECT_EQ(read(fe / "ro.db"), Blob{2});
+}
+
 // A disk that fills up halfway.
 TEST_F(PosixFilesTest, AWriteThatFailsHalfwayLeavesTheOldFileAndNoTemporary) {
     put(root / "data2" / "chi.db", {9});

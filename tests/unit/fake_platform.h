@@ -1,5 +1,6 @@
 // A scripted platform: an in-memory game folder, a folder dialog that answers
-// from the script, message boxes recorded, and any operation made to fail.
+// from the script, message boxes recorded, and every file operation logged,
+// so that a test can make any one of them fail, or cut the power there.
 #pragma once
 
 #include <map>
@@ -12,7 +13,16 @@
 
 namespace veldor::testing {
 
-enum class Op { delete_file, set_current_directory, write_file };
+enum class Op {
+    file_state,
+    set_current_directory,
+    stage_file,
+    move_file,
+    delete_file,
+    flush_folder,
+    read_resource,
+    sha256
+};
 
 struct Box {
     std::string text;
@@ -21,28 +31,36 @@ struct Box {
 };
 
 using Blob = std::vector<unsigned char>;
+using Files = std::map<std::string, Blob>;
 
 class FakePlatform : public Platform {
 public:
     // The script.
     std::optional<std::string> dialog_answer;  // nullopt: the player cancels
     std::set<std::string> directories;
-    std::map<std::string, Blob> files;
-    // Of type CUSTOM, distinct so that a mix-up shows.
-    std::map<unsigned, Blob> resources{
-        {101, Blob(101, 101)}, {102, Blob(102, 102)}, {103, Blob(103, 103)}, {104, Blob(104, 104)}};
-    std::set<std::pair<Op, std::string>> failures;
+    Files files;
+    std::set<std::string> read_only, in_use;  // of `files`
+    // Of type CUSTOM, distinct so that a mix-up shows. Only these exact
+    // bytes hash to the digests the build compiled in.
+    std::map<unsigned, Blob> resources = intact_resources();
+    static std::map<unsigned, Blob> intact_resources();
+    // The operation, counted from 0 in `log`, that fails, or where the power
+    // is cut: from there on nothing happens, and nothing is shown, until
+    // `power_on()`. A cut inside stage_file leaves half the file.
+    std::optional<std::size_t> fail_at, cut_at;
+    void power_on() { cut_at.reset(), powered = true; }
     GamePlaces places;
 
     // What happened.
     std::vector<Box> boxes;
-    std::vector<std::string> written;  // in order
+    std::vector<std::pair<Op, std::string>> log;
+    std::vector<std::string> written;  // staged files, in order
     std::vector<std::string> opened;
     std::string current_directory = "C:\\";
     std::optional<int> exit_code;  // set when the program ended
 
     void message_box(std::string_view text, Icon icon) override {
-        boxes.push_back({std::string(text), icon});
+        if (powered) boxes.push_back({std::string(text), icon});
     }
     std::optional<std::string> browse_for_folder(const FolderRequest&) override {
         return dialog_answer;
@@ -55,13 +73,22 @@ public:
                                                std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
-    bool write_file(const std::string& name, Bytes bytes) override;
+    FileState file_state(const std::string& path) override;
+    bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
+    bool move_file(const std::string& from, const std::string& to) override;
+    bool flush_folder(const std::string& path) override;
+    std::optional<Digest> sha256(Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override { opened.emplace_back(address); }
-    void end_program(int code) override { exit_code = code; }
+    void end_program(int code) override {
+        if (powered) exit_code = code;
+    }
 
 private:
-    bool fails(Op op, const std::string& path) const { return failures.contains({op, path}); }
+    // Logs the operation; false when it is to fail or the power is off.
+    bool proceed(Op op, const std::string& path);
+    std::string key(const std::string& path) const;
+    bool powered = true;
 };
 
 }  // namespace veldor::testing

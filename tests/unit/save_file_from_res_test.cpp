@@ -6,14 +6,14 @@
 namespace veldor::testing {
 namespace {
 
-TEST(SaveFileFromRes, AnUnknownPayloadOrTypeIsReportedOnceAndWritesNothing) {
+TEST(SaveFileFromRes, AnUnknownPayloadOrTypeStagesNothing) {
     const std::pair<std::uint16_t, const char*> cases[] = {{105, "custom"}, {101, "icon"}};
     for (const auto& [id, type] : cases) {
         SCOPED_TRACE(type);
         FakePlatform world;
+        world.directories = {"C:\\"};
         EXPECT_FALSE(SaveFileFromRes(world, id, type, "x.dat"));
-        EXPECT_EQ(world.boxes, (std::vector<Box>{{"路径错误", Icon::stop}}));
-        EXPECT_TRUE(world.written.empty());
+        EXPECT_TRUE(world.files.empty());
     }
 }
 

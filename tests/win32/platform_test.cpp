@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/payloads.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
 #include "support.h"
@@ -150,7 +151,39 @@ TEST_F(Win32PlatformTest, FilesAndFoldersAsThePlayerSeesThem) {
                                                  L"readonly.ttf", L"system.ttf"}));
 }
 
-TEST(Win32Resources, FindsThePayloadsWhateverTheTypeNameCase) {
+// A held file is in use only when its holder denies delete sharing: then it
+// cannot be moved aside. A staged file keeps its model's attributes; moves
+// replace nothing.
+TEST_F(Win32PlatformTest, FileStatesStagedFilesAndMoves) {
+    const std::wstring eng = folder / L"eng.db", chi = folder / L"chi.db";
+    test::write_raw(eng, pattern(10, 1));
+    test::write_raw(chi, pattern(10, 2));
+    SetFileAttributesW(eng.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(chi.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    for (const auto& [share, state] : {std::pair{DWORD{0}, FileState::in_use},
+                                       {FILE_SHARE_READ | FILE_SHARE_DELETE, FileState::normal}}) {
+        HANDLE held = CreateFileW(chi.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(platform.file_state(narrow(chi)), state) << share;
+        CloseHandle(held);
+    }
+    EXPECT_EQ(platform.file_state(narrow(folder / L"none")), FileState::absent);
+    EXPECT_EQ(platform.file_state(narrow(eng)), FileState::other);
+
+    const std::string staged = narrow(chi) + ".new";
+    ASSERT_TRUE(platform.stage_file(staged, narrow(eng), as_bytes(pattern(70000, 3))));
+    EXPECT_FALSE(platform.stage_file(staged, narrow(eng), as_bytes(pattern(5, 4))));
+    EXPECT_EQ(read_file(chi + L".new"), pattern(70000, 3));
+    EXPECT_EQ(GetFileAttributesW((chi + L".new").c_str()) & ~DWORD{FILE_ATTRIBUTE_ARCHIVE},
+              DWORD{FILE_ATTRIBUTE_HIDDEN});
+    EXPECT_FALSE(platform.move_file(staged, narrow(chi)));
+    EXPECT_TRUE(platform.move_file(narrow(chi), narrow(chi) + ".old"));
+    EXPECT_TRUE(platform.flush_folder(narrow(folder.path())));
+    EXPECT_EQ(list_folder(folder.path()), (Names{L"chi.db.new", L"chi.db.old", L"eng.db"}));
+}
+
+// The digest the build compiled in is CNG's SHA-256 of the resource.
+TEST(Win32Resources, FindsThePayloadsWhateverTheTypeNameCaseAndHashesThem) {
     Win32Platform platform(nullptr, L"");
     for (const char* type : {"custom", "CUSTOM", "Custom"})
         for (unsigned id = 101; id <= 104; ++id) {
@@ -158,6 +191,8 @@ TEST(Win32Resources, FindsThePayloadsWhateverTheTypeNameCase) {
             ASSERT_TRUE(bytes) << type << id;
             EXPECT_EQ(as_data(*bytes), read_file(test_paths::payload(id))) << type << id;
         }
+    for (const PayloadDigest& p : payload_digests)
+        EXPECT_EQ(platform.sha256(*platform.read_resource("custom", p.id)), p.sha256) << p.id;
     // 0x10000 + 101 would be 101 again if cut to 16 bits.
     for (const auto& [type, id] :
          {std::pair{"CUSTOM", 105u}, {"CUSTOM", 0x10000u + 101}, {"RCDATA", 101u}})

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/gtk/embedded_payloads.h"
+#include "platform/gtk/glib_sha256.h"
 #include "platform/gtk/posix_files.h"
 #include "platform/gtk/posix_places.h"
 
@@ -81,9 +82,19 @@ bool GtkPlatform::set_current_directory(const std::string& path) {
     return files_.set_current_directory(path);
 }
 
-bool GtkPlatform::write_file(const std::string& name, Bytes bytes) {
-    return files_.write_file(name, bytes);
+FileState GtkPlatform::file_state(const std::string& path) { return files_.file_state(path); }
+
+bool GtkPlatform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
+    return files_.stage_file(name, like, bytes);
 }
+
+bool GtkPlatform::move_file(const std::string& from, const std::string& to) {
+    return files_.move_file(from, to);
+}
+
+bool GtkPlatform::flush_folder(const std::string& path) { return files_.flush_folder(path); }
+
+std::optional<Digest> GtkPlatform::sha256(Bytes bytes) { return glib_sha256(bytes); }
 
 std::optional<Bytes> GtkPlatform::read_resource(std::string_view type, unsigned id) {
     return embedded_resource(type, id);

@@ -59,6 +59,20 @@ std::pair<std::string, std::string> split(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The last component of a path in either form.
+std::string last_name(const std::string& path) {
+    const auto cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The permission bits a file made like the entry at `path` gets: none of
+// its own for a symlink or nothing (a new file's), never set-id or sticky.
+std::optional<mode_t> mode_like(const std::optional<std::string>& path) {
+    const auto own = path ? link_status(*path) : std::nullopt;
+    if (own && S_ISREG(own->st_mode)) return own->st_mode & 0777;
+    return std::nullopt;
+}
+
 }  // namespace
 
 void PosixFiles::set_game_folder(const std::string& folder) {
@@ -160,13 +174,10 @@ bool PosixFiles::write_file(const std::string& name, Bytes bytes) const {
     // bits mean nothing, so the file that replaces it is made like a new one.
     if (const auto st = status(*target); st && (!S_ISREG(st->st_mode) || is_read_only(*st)))
         return false;
-    std::optional<mode_t> mode;
-    if (const auto own = link_status(*target); own && S_ISREG(own->st_mode))
-        mode = own->st_mode & 0777;
-
     const auto [folder, file] = split(*target);
     StagedFile staged(folder, file);
-    return staged && staged.fill(bytes, mode) && staged.move_over(*target) && sync_folder(folder);
+    return staged && staged.fill(bytes, mode_like(target)) && staged.move_over(*target) &&
+           sync_folder(folder);
 }
 
 bool PosixFiles::sync_folder(const std::string& folder) {
@@ -176,6 +187,52 @@ bool PosixFiles::sync_folder(const std::string& folder) {
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
     ::close(fd);
     return synced;
+}
+
+// No lock tells a Linux program that the game holds a file: never in_use.
+FileState PosixFiles::file_state(const std::string& path) const {
+    const Lookup lookup = look_up(path, false);
+    if (lookup.match == Match::two) return FileState::other;
+    const auto st = lookup.match == Match::one ? status(lookup.path) : std::nullopt;
+    if (!st) return FileState::absent;
+    if (!S_ISREG(st->st_mode)) return FileState::other;
+    return is_read_only(*st) ? FileState::read_only : FileState::normal;
+}
+
+bool PosixFiles::stage_file(const std::string& name, const std::string& like, Bytes bytes) const {
+    const auto path = resolve(name, true);
+    if (!path) return false;
+    StagedFile staged = StagedFile::at(*path);
+    return staged && staged.fill(bytes, mode_like(like.empty() ? std::nullopt : resolve(like))) &&
+           staged.keep();
+}
+
+// RENAME_NOREPLACE where the file system has it; a check first where not.
+// A move to a name that extends the file's own, or back, keeps the letter
+// case the file has: ENG.DB moved aside as eng.db.old is ENG.DB.old, and
+// comes back as ENG.DB, so that undoing a move leaves the folder as it was.
+bool PosixFiles::move_file(const std::string& from, const std::string& to) const {
+    const auto source = resolve(from), target = resolve(to, true);
+    if (!source || !target || look_up(to, false).match != Match::none) return false;
+    const std::string given_from = last_name(from), given_to = last_name(to);
+    const std::string real_from = last_name(*source);
+    const std::size_t shared = std::min(given_to.size(), given_from.size());
+    std::string name = given_to;
+    if (real_from.size() == given_from.size() &&
+        g_ascii_strncasecmp(given_to.c_str(), given_from.c_str(), shared) == 0)
+        name = given_to.size() >= given_from.size() ? real_from + given_to.substr(given_from.size())
+                                                    : real_from.substr(0, given_to.size());
+    const std::string destination = split(*target).first + "/" + name;
+    if (::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
+        0)
+        return true;
+    return errno == EINVAL && !link_status(destination) &&
+           ::rename(source->c_str(), destination.c_str()) == 0;
+}
+
+bool PosixFiles::flush_folder(const std::string& path) const {
+    const auto resolved = resolve(path);
+    return resolved && sync_folder(*resolved);
 }
 
 }  // namespace veldor

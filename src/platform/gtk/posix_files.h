@@ -37,7 +37,13 @@ public:
     bool directory_exists(const std::string& path) const;
     bool delete_file(const std::string& path) const;
     bool set_current_directory(const std::string& path) const;
+    // All or nothing: `name` ends up holding exactly `bytes`, or stays as it
+    // was. The installation stages and moves instead (below).
     bool write_file(const std::string& name, Bytes bytes) const;
+    FileState file_state(const std::string& path) const;
+    bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;
+    bool move_file(const std::string& from, const std::string& to) const;
+    bool flush_folder(const std::string& path) const;
 
     // The existing file-system path that `path` names, or, with `may_be_new`,
     // the path a new last component would get. nullopt when a folder on the

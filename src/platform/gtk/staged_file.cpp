@@ -37,6 +37,13 @@ StagedFile::StagedFile(const std::string& folder, const std::string& name) {
     }
 }
 
+StagedFile StagedFile::at(const std::string& path) {
+    StagedFile staged;
+    staged.fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (staged.fd_ >= 0) staged.path_ = path;
+    return staged;
+}
+
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : path_(std::exchange(other.path_, {})), fd_(std::exchange(other.fd_, -1)) {}
 
@@ -66,6 +73,12 @@ bool StagedFile::fill(Bytes bytes, std::optional<mode_t> mode) {
     }
     if ((mode && ::fchmod(fd_, *mode) != 0) || ::fsync(fd_) != 0) return false;
     return ::close(std::exchange(fd_, -1)) == 0;
+}
+
+bool StagedFile::keep() {
+    if (path_.empty() || fd_ >= 0) return false;
+    path_.clear();
+    return true;
 }
 
 bool StagedFile::move_over(const std::string& target) {

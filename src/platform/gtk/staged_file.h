@@ -18,6 +18,9 @@ public:
     // already lies there (a file, a planted link) is ever opened. The kernel
     // gives it the mode a new file gets (umask, default ACL).
     StagedFile(const std::string& folder, const std::string& name);
+    // Creates `path` itself with O_EXCL: a staged file that stays under its
+    // own name once kept.
+    static StagedFile at(const std::string& path);
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
     ~StagedFile();
@@ -31,7 +34,11 @@ public:
 
     bool move_over(const std::string& target);
 
+    // Leaves the filled file where it is.
+    bool keep();
+
 private:
+    StagedFile() = default;
     void discard();
 
     std::string path_;  // empty: nothing on disk that is ours

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "install/install.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
@@ -11,6 +12,7 @@
 #include "window/veldor.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    veldor::win32::restrict_dll_search();
     veldor::Win32Platform platform{nullptr, veldor::win32::widen(veldor::application_title)};
     veldor::VELDOR window{platform};
     veldor::win32::MainWindow main_window{window};

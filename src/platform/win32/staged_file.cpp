@@ -36,6 +36,14 @@ StagedFile::StagedFile(const std::wstring& folder, DWORD attributes) {
     }
 }
 
+StagedFile StagedFile::at(const std::wstring& path, DWORD attributes) {
+    StagedFile staged;
+    staged.file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (staged.file_) staged.path_ = path;
+    return staged;
+}
+
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : path_(std::exchange(other.path_, {})), file_(std::move(other.file_)) {}
 
@@ -61,6 +69,12 @@ bool StagedFile::write(Bytes bytes) {
     DWORD written = 0;
     return WriteFile(file_.get(), bytes.data(), size, &written, nullptr) && written == size &&
            FlushFileBuffers(file_.get());
+}
+
+bool StagedFile::keep() {
+    if (path_.empty() || !file_.close()) return false;
+    path_.clear();
+    return true;
 }
 
 bool StagedFile::move_over(const std::wstring& target) {

@@ -21,6 +21,9 @@ public:
     // no name can be taken ahead. `attributes` are the new file's, such as
     // the hidden or system attribute of the file it will replace.
     StagedFile(const std::wstring& folder, DWORD attributes);
+    // Creates `path` itself with CREATE_NEW: a staged file that stays under
+    // its own name once kept.
+    static StagedFile at(const std::wstring& path, DWORD attributes);
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
     ~StagedFile();
@@ -34,7 +37,11 @@ public:
     // Closes the file and moves it over `target`.
     bool move_over(const std::wstring& target);
 
+    // Closes the file and leaves it where it is.
+    bool keep();
+
 private:
+    StagedFile() = default;
     void discard();
 
     std::wstring path_;  // empty: nothing on disk that is ours

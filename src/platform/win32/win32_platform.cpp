@@ -1,12 +1,17 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
 // DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file),
-// FindResourceW, ShellExecuteW, ExitProcess.
+// FindResourceW, ShellExecuteW, ExitProcess; SHA-256 from CNG.
+//
+// Moves are written through (MOVEFILE_WRITE_THROUGH) and staged files
+// flushed, which is how Windows makes them durable: there is no folder flush
+// a program can count on, so flush_folder only checks the folder is there.
 #include "platform/win32/win32_platform.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include "platform/win32/staged_file.h"
+#include "platform/win32/system_sha256.h"
 #include "platform/win32/wide.h"
 
 namespace veldor {
@@ -31,6 +36,14 @@ bool visible(DWORD attributes) {
 std::wstring folder_of(const std::wstring& path) {
     const std::size_t cut = path.find_last_of(L"\\/:");
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// The new file keeps what the player (or the game) chose to hide, so that
+// a hidden or system file stays out of sight, as file_exists sees it.
+DWORD attributes_like(DWORD attributes) {
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return attributes == no_attributes ? 0 : attributes & kept;
 }
 
 }  // namespace
@@ -89,16 +102,53 @@ bool Win32Platform::write_file(const std::string& name, Bytes bytes) {
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
 
-    // The new file keeps what the player (or the game) chose to hide, so that
-    // a hidden or system file stays out of sight, as file_exists sees it.
-    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     // A target held open without delete sharing makes the rename fail, on
     // Windows and Wine alike, and the staged file goes.
-    win32::StagedFile staged(folder_of(target),
-                             attributes == no_attributes ? 0 : attributes & kept);
+    win32::StagedFile staged(folder_of(target), attributes_like(attributes));
     return staged && staged.write(bytes) && staged.move_over(target);
 }
+
+// A program holding the file open without delete sharing (the game) keeps
+// it from being moved aside: asking for delete access finds that out first.
+FileState Win32Platform::file_state(const std::string& path) {
+    const std::wstring wide = widen(path);
+    const DWORD attributes = attributes_of(wide);
+    if (attributes == no_attributes)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
+                   ? FileState::absent
+                   : FileState::read_only;
+    if (!visible(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return FileState::other;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileState::read_only;
+    const win32::Handle probe(CreateFileW(wide.c_str(), DELETE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (probe) return FileState::normal;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? FileState::in_use
+                                                                             : FileState::read_only;
+}
+
+bool Win32Platform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
+    const std::wstring path = widen(name);
+    if (path.empty()) return false;
+    auto staged = win32::StagedFile::at(
+        path, attributes_like(like.empty() ? no_attributes : attributes_of(widen(like))));
+    return staged && staged.write(bytes) && staged.keep();
+}
+
+bool Win32Platform::move_file(const std::string& from, const std::string& to) {
+    const std::wstring source = widen(from), target = widen(to);
+    return !source.empty() && !target.empty() &&
+           MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32Platform::flush_folder(const std::string& path) {
+    const DWORD attributes = attributes_of(widen(path));
+    return attributes != no_attributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<Digest> Win32Platform::sha256(Bytes bytes) { return win32::system_sha256(bytes); }
 
 std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigned id) {
     const std::wstring wide_type = widen(type);

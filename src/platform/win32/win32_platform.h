@@ -36,10 +36,19 @@ public:
                                                std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
-    bool write_file(const std::string& name, Bytes bytes) override;
+    FileState file_state(const std::string& path) override;
+    bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
+    bool move_file(const std::string& from, const std::string& to) override;
+    bool flush_folder(const std::string& path) override;
+    std::optional<Digest> sha256(Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override;
     [[noreturn]] void end_program(int exit_code) override;
+
+    // All or nothing: `name` ends up holding exactly `bytes`, or stays as it
+    // was. The installation stages and moves instead; the write benchmark
+    // measures the system's plain replace with this.
+    bool write_file(const std::string& name, Bytes bytes);
 
 private:
     win32::ComApartment com_;

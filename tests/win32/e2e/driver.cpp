@@ -4,6 +4,7 @@
 // Every wait is bounded; a program that never answers fails the case.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <string>
@@ -111,8 +112,17 @@ Tree installed_tree() {
             {L"data\\gui\\ZQ05_Bod.ttf", read_file(test_paths::payload(102))}};
 }
 
+// The build's program, or the one VELDOR_PROGRAM names: a copy beside
+// planted DLLs (planted/run.sh), a signed build (release_build.sh).
+std::wstring program_under_test() {
+    const wchar_t* copy = _wgetenv(L"VELDOR_PROGRAM");
+    return copy && *copy ? copy : test_paths::program;
+}
+
 const std::wstring completion = widen("安装完毕");
 const std::wstring failure = widen("路径错误");
+const std::wstring in_use = widen("文件被占用，请关闭游戏后重试");
+const std::wstring damaged = widen("安装程序已损坏，请重新下载");
 
 class EndToEnd : public testing::Test {
 protected:
@@ -147,7 +157,7 @@ protected:
         EXPECT_EQ(snapshot(game), installed_tree());
     }
 
-    Player app{test_paths::program, widen(main_window.caption)};
+    Player app{program_under_test(), widen(main_window.caption)};
 };
 
 TEST_F(EndToEnd, WindowMatchesTheTableAndKeysMoveAsPlanned) {
@@ -242,26 +252,66 @@ TEST_F(EndToEnd, CancelAndWrongFoldersKeepTheWindowThenAThaiNamedFolderInstalls)
     expect_installs(second_drive + L"\\ทดสอบ");
 }
 
-TEST_F(EndToEnd, AFileInUseFailsOnceAndExitLeavesTheRest) {
+// Found before anything changes: a read-only eng.db, then a chi.db the game
+// holds open. Once the game lets go, pressing Install again installs.
+TEST_F(EndToEnd, ReadOnlyAndInUseFilesLeaveTheFolderAsItWasUntilReleased) {
     const std::wstring game = second_drive + L"\\in-use";
     make_game_folder(game);
+    const std::wstring eng = game + L"\\data\\cmn\\fe\\eng.db";
     const std::wstring chi = game + L"\\data\\cmn\\fe\\chi.db";
     ASSERT_TRUE(test::write_raw(chi, pattern(2048, 9)));
+    const Tree before = snapshot(game);
+
+    SetFileAttributesW(eng.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(install_from(game));
+    expect_one_box(failure, true);
+    expect_window_stays();
+    EXPECT_EQ(snapshot(game), before);
+    EXPECT_TRUE(GetFileAttributesW(eng.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(eng.c_str(), FILE_ATTRIBUTE_NORMAL);
+
     HANDLE held = CreateFileW(chi.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(install_from(game));
-    expect_one_box(failure, true);
+    expect_one_box(in_use, true);
     expect_window_stays();
     CloseHandle(held);
+    EXPECT_EQ(snapshot(game), before);
 
-    Tree expected = installed_tree();
-    expected[L"data\\cmn\\fe\\chi.db"] = pattern(2048, 9);
-    EXPECT_EQ(snapshot(game), expected);
+    ASSERT_TRUE(install_from(game));
+    expect_one_box(completion, false);
+    EXPECT_TRUE(app.ended(patience_ms));
+    EXPECT_EQ(snapshot(game), installed_tree());
+}
+
+// A copy of the program with one payload byte flipped, as a broken download
+// would be: it says so and touches nothing; Exit ends it with 1.
+TEST(EndToEndDamaged, ADamagedCopySaysSoAndTouchesNothing) {
+    Data program = read_file(test_paths::program);
+    const Data payload = read_file(test_paths::payload(104));
+    const auto found = std::search(program.begin(), program.end(), payload.begin(), payload.end());
+    ASSERT_NE(found, program.end());
+    found[static_cast<std::ptrdiff_t>(payload.size() / 2)] ^= 1;
+    const std::wstring copy = second_drive + L"\\VELDOR汉化.exe";
+    ASSERT_TRUE(test::write_raw(copy, program));
+    const std::wstring game = second_drive + L"\\damaged";
+    make_game_folder(game);
+    const Tree before = snapshot(game);
+
+    Player app{copy, widen(main_window.caption)};
+    ASSERT_NE(app.window(), nullptr);
+    ASSERT_TRUE(app.choose_after(control_of(app, "comInstall"), game));
+    const auto box = app.answer_message_box();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, damaged);
+    EXPECT_TRUE(box->stop_icon);
+    Sleep(quiet_ms);
+    EXPECT_TRUE(app.idle());
+    EXPECT_EQ(snapshot(game), before);
     app.click(control_of(app, "comExit"));
-    EXPECT_TRUE(app.ended(patience_ms)) << "Exit did not end the program";
-    EXPECT_EQ(app.exit_code(), 1u) << "leaving without installing is not success";
-    EXPECT_EQ(snapshot(game), expected);
+    EXPECT_TRUE(app.ended(patience_ms));
+    EXPECT_EQ(app.exit_code(), 1u);
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+// The stack protector's guard value and its failure path, for the installer
+// program (tests keep the toolchain's libssp). libssp would seed the guard
+// in a constructor through the CryptoAPI, loading DLLs before the program's
+// first action could restrict where they come from; this seeds it as the
+// Windows toolchains do, from clocks, ids and the stack's random address.
+#include <windows.h>
+
+#include <cstdint>
+
+extern "C" {
+
+std::uintptr_t __stack_chk_guard = 0x2b992ddfu;
+
+// A smashed stack ends the process at once: nothing of it is trusted, not
+// even the code ExitProcess would run in DLLs.
+[[noreturn]] void __stack_chk_fail() {
+    TerminateProcess(GetCurrentProcess(), 3);
+    __builtin_unreachable();
+}
+
+}  // extern "C"
+
+namespace {
+
+// Before any other constructor, and itself unprotected: a guard that
+// changed under a protected frame would fail its check.
+[[gnu::constructor(101), gnu::no_stack_protector]] void seed_stack_guard() {
+    FILETIME time{};
+    GetSystemTimeAsFileTime(&time);
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    std::uintptr_t seed = time.dwLowDateTime ^ time.dwHighDateTime;
+    seed ^= GetCurrentProcessId() ^ (GetCurrentThreadId() << 16);
+    seed ^= static_cast<std::uintptr_t>(GetTickCount64());
+    seed ^= static_cast<std::uintptr_t>(counter.QuadPart) ^
+            static_cast<std::uintptr_t>(counter.QuadPart >> 32);
+    seed ^= reinterpret_cast<std::uintptr_t>(&seed);
+    // A zero byte first stops string copies at the guard.
+    __stack_chk_guard = seed & ~std::uintptr_t{0xff};
+}
+
+}  // namespace
