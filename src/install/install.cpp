@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "install/find_game.h"
 #include "install/game_files.h"
 #include "install/transaction.h"
 #include "payload/payloads.h"
@@ -37,7 +38,8 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
     path_buffer.clear();
     // The dialog opens on the folder the command line gave; where it gave
     // none, on the game found in the player's libraries, if any.
-    const FolderRequest request{dialog_title, start, {}};
+    FolderRequest request{dialog_title, start, {}};
+    find_game(platform, request);
     const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;

@@ -40,6 +40,15 @@ struct FolderRequest {
     std::vector<std::string> shortcuts;
 };
 
+// Where the player's games may be: Steam's own folders (the registry's
+// SteamPath on Windows; on Linux ~/.steam/steam, ~/.local/share/Steam and the
+// Flatpak's, those that exist, each folder once), and the home holding Wine
+// prefixes (Linux; empty elsewhere).
+struct GamePlaces {
+    std::vector<std::string> steam;
+    std::string home;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -56,6 +65,22 @@ public:
     // Modal folder dialog. nullopt when the user cancels; an empty string
     // when the chosen item has no file-system path.
     virtual std::optional<std::string> browse_for_folder(const FolderRequest& request) = 0;
+
+    // For the search for the game, which reads folders named as the file
+    // system names them (from game_places, a listing or Steam's list), not in
+    // the game's Windows form, whatever set_game_folder was given.
+    virtual GamePlaces game_places() = 0;
+
+    // The folders directly inside `folder` (at most `limit` of them, in no
+    // particular order), each a path that can be listed in turn and that the
+    // face's folder dialog can open.
+    virtual std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) = 0;
+
+    // The bytes of the file `name` directly inside `folder`; nullopt when it
+    // is missing, not a file, unreadable or longer than `limit` bytes.
+    virtual std::optional<std::string> read_small_file(const std::string& folder,
+                                                       std::string_view name,
+                                                       std::size_t limit) = 0;
 
     // The folder this attempt installs into, handed over once before any of
     // the file services below: every path they get starts with it. Its name

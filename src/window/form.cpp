@@ -17,6 +17,17 @@ std::vector<const Control*> focus_order() {
     return order;
 }
 
+Rect pixel_slot(const Control& control, double dpi, int text_width) {
+    const Rect& t = control.twips;
+    Rect slot{twips_to_pixels(t.left, dpi), twips_to_pixels(t.top, dpi),
+              twips_to_pixels(t.width, dpi), twips_to_pixels(t.height, dpi)};
+    if (control.name != slogan || text_width <= slot.width) return slot;
+    const int right_limit = twips_to_pixels(find_control(slogan_right_limit)->twips.right(), dpi);
+    slot.width = text_width;
+    slot.left = std::max(0, std::min(slot.left, right_limit - text_width));
+    return slot;
+}
+
 const Control* find_control(std::string_view name) {
     for (const Control& c : controls)
         if (c.name == name) return &c;

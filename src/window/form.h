@@ -127,6 +127,16 @@ constexpr int twips_to_pixels(int twips, double dpi) {
     return static_cast<int>(twips * dpi / 1440.0 + 0.5);
 }
 
+// The slogan is shown whole: its slot keeps its top and height and widens to
+// its text as measured in the face's font, rightward as far as the note box's
+// right edge, then leftward.
+inline constexpr std::string_view slogan = "Label2";
+inline constexpr std::string_view slogan_right_limit = "Text";
+
+// `control`'s place in pixels at `dpi`; `text_width` is its text's width in
+// pixels, which only the slogan's slot grows to.
+Rect pixel_slot(const Control& control, double dpi, int text_width = 0);
+
 // All controls sorted by tab index, and those of them that take focus.
 std::vector<const Control*> tab_order();
 std::vector<const Control*> focus_order();

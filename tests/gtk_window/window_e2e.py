@@ -28,8 +28,9 @@ SLOTS = {  # each control's clipping slot: left, top, width, height in pixels
     "关 于(A)": (8, 160, 97, 25),
     "note": (8, 8, 425, 113),
     SITE: (256, 136, 177, 25),
-    "Tavlor社区——我们每天都在进步": (224, 168, 201, 17),
 }
+SLOGAN = "Tavlor社区——我们每天都在进步"  # its slot grows to its text: top 168, height 17,
+SLOGAN_MIN_WIDTH, NOTE_RIGHT = 201, 433  # from 201 pixels wide, up to the note box's right edge
 TIMEOUT = 15.0  # seconds, for anything the program should do promptly
 
 
@@ -206,16 +207,50 @@ def case_install(program, root, payload_dir, _opened):
     check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
 
 
-def case_folder_option(program, root, payload_dir, _opened):
-    """Started with --folder (see ARGUMENTS), the chooser opens on it: OK installs there."""
-    press(program.window, "alt+i")
-    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
+def accept_where_the_chooser_opens(program, dialog):
+    """Presses OK without choosing; the installation completes."""
     time.sleep(0.3)  # the chooser loads its folder
     press(dialog, "alt+o")
     program.message_box("安装完毕")
     check(program.ends(), "the program did not end normally")
+
+
+def case_folder_option(program, root, payload_dir, _opened):
+    """Started with --folder (see ARGUMENTS), the chooser opens on it: OK installs there."""
+    press(program.window, "alt+i")
+    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
+    accept_where_the_chooser_opens(program, dialog)
     check(all(filecmp.cmp(f"{root}/game/{path}", f"{payload_dir}/{os.path.basename(path)}", shallow=False)
               for path in PAYLOADS), "the folder given is not where it installed")
+
+
+def case_finds_game(program, root, payload_dir, _opened):
+    """Steam's list names a second library holding the game: the chooser opens
+    on it, and offers each library's games and each Wine prefix's drive_c."""
+    home, library = f"{root}/home", f"{root}/Library Two"
+    steam = f"{home}/.local/share/Steam"
+    write(f"{steam}/steamapps/libraryfolders.vdf",
+          f'"libraryfolders"\n{{\n\t"0"\n\t{{\n\t\t"path"\t\t"{steam}"\n\t}}\n'
+          f'\t"1"\n\t{{\n\t\t"path"\t\t"{library}"\n\t\t"apps" {{ "1" "2" }}\n\t}}\n}}\n')
+    os.makedirs(f"{home}/.steam")
+    os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
+    game = f"{library}/steamapps/common/VELDOR"
+    for folder in (f"{steam}/steamapps/common/Tool", f"{game}/Data/CMN/fe", f"{game}/Data/GUI",
+                   f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty"):
+        os.makedirs(folder)
+
+    press(program.window, "alt+i")
+    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
+    chooser = wait_for("the chooser", lambda: next(
+        (t for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE), None))
+    sidebar = wait_for("the places", lambda: next(
+        (n for n in walk(chooser) if n.get_role() == Atspi.Role.SCROLL_PANE and n.get_name() == "Places"), None))
+    shortcuts = ["common", "common", "drive_c", "drive_c"]  # each library and prefix once
+    wait_for(f"the shortcuts {shortcuts}",
+             lambda: sorted(n for n in labels(sidebar) if n in ("common", "drive_c")) == shortcuts)
+    accept_where_the_chooser_opens(program, dialog)
+    check(filecmp.cmp(f"{game}/config.dat", f"{payload_dir}/config.dat", shallow=False),
+          "the game found was not the folder installed into")
 
 
 def case_exit_after_failure(program, root, _payload_dir, _opened):
@@ -282,7 +317,17 @@ def case_layout(program, _root, _payload_dir, _opened):
         r = slot.get_extents(Atspi.CoordType.SCREEN)
         slots.append(("note" if note else next((n.get_name() for n in nodes if n.get_name()), None),
                       (r.x - origin.x, r.y - origin.y, r.width, r.height)))
-    check(len(slots) == len(SLOTS) and dict(slots) == SLOTS, f"slots are {slots}")
+    slots = dict(slots)
+    x, y, width, height = slots.pop(SLOGAN, (0, 0, 0, 0))
+    check(slots == SLOTS, f"slots are {slots}")
+    check(y == 168 and height == 17 and width >= SLOGAN_MIN_WIDTH and x + width <= NOTE_RIGHT,
+          f"the slogan's slot is {(x, y, width, height)}")
+    # The whole text fits: its first and last characters lie inside the slot.
+    label = program.find(lambda n: n.get_name() == SLOGAN and n.get_role() == Atspi.Role.LABEL)
+    for offset in (0, len(SLOGAN) - 1):
+        c = label.get_character_extents(offset, Atspi.CoordType.SCREEN)
+        check(c.width > 0 and origin.x + x <= c.x and c.x + c.width <= origin.x + x + width,
+              f"character {offset} of the slogan lies at {c.x}..{c.x + c.width}, outside its slot")
 
 
 CASES = {name[len("case_"):]: case for name, case in globals().items() if name.startswith("case_")}

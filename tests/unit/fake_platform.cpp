@@ -55,6 +55,23 @@ FileState FakePlatform::file_state(const std::string& path) {
     return read_only.contains(k) ? FileState::read_only : FileState::normal;
 }
 
+std::optional<std::string> FakePlatform::read_small_file(const std::string& folder,
+                                                         std::string_view name, std::size_t limit) {
+    const auto found = files.find(normal(folder + "\\" + std::string(name)));
+    if (found == files.end() || found->second.size() > limit) return std::nullopt;
+    return std::string(found->second.begin(), found->second.end());
+}
+
+std::vector<std::string> FakePlatform::subfolders(const std::string& folder, std::size_t limit) {
+    const std::string prefix = normal(folder) + "\\";
+    std::vector<std::string> found;
+    for (const std::string& dir : directories)
+        if (dir.starts_with(prefix) && dir.find('\\', prefix.size()) == std::string::npos &&
+            found.size() < limit)
+            found.push_back(dir);
+    return found;
+}
+
 bool FakePlatform::delete_file(const std::string& path) {
     const std::string k = key(path);
     if (!proceed(Op::delete_file, k) || read_only.contains(k) || in_use.contains(k)) return false;

@@ -49,6 +49,7 @@ public:
     // `power_on()`. A cut inside stage_file leaves half the file.
     std::optional<std::size_t> fail_at, cut_at;
     void power_on() { cut_at.reset(), powered = true; }
+    GamePlaces places;
 
     // What happened.
     std::vector<Box> boxes;
@@ -70,6 +71,10 @@ public:
     }
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
+    GamePlaces game_places() override { return places; }
+    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
+    std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
+                                               std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     FileState file_state(const std::string& path) override;

@@ -2,6 +2,7 @@
 // links the payload resources, so read_resource finds the real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,34 @@ TEST(Win32Resources, FindsThePayloadsWhateverTheTypeNameCaseAndHashesThem) {
     for (const auto& [type, id] :
          {std::pair{"CUSTOM", 105u}, {"CUSTOM", 0x10000u + 101}, {"RCDATA", 101u}})
         EXPECT_FALSE(platform.read_resource(type, id)) << type << id;
+}
+
+// Steam records its folder with forward slashes; the dialog takes backslashes.
+TEST_F(Win32PlatformTest, FindsSteamInTheRegistryAndReadsWhatTheSearchNeeds) {
+    const wchar_t* key = L"Software\\Valve\\Steam";
+    const std::wstring steam = L"c:/program files (x86)/steam";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, L"SteamPath", REG_SZ, steam.c_str(),
+                              static_cast<DWORD>((steam.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    const GamePlaces places = platform.game_places();
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"SteamPath");
+    EXPECT_EQ(places.steam, std::vector<std::string>{"c:\\program files (x86)\\steam"});
+    EXPECT_TRUE(platform.game_places().steam.empty());
+
+    const Data list = pattern(100, 1);
+    test::write_raw(folder / L"libraryfolders.vdf", list);
+    CreateDirectoryW((folder / L"游戏").c_str(), nullptr);
+    CreateDirectoryW((folder / L"other").c_str(), nullptr);
+    const std::string base = narrow(folder.path());
+    EXPECT_EQ(platform.read_small_file(base, "libraryfolders.vdf", 100),
+              std::string(list.begin(), list.end()));
+    EXPECT_FALSE(platform.read_small_file(base, "libraryfolders.vdf", 99));
+    EXPECT_FALSE(platform.read_small_file(base, "missing.vdf", 100));
+    EXPECT_FALSE(platform.read_small_file(base, "other", 100));
+    std::vector<std::string> inside = platform.subfolders(base, 10);
+    std::ranges::sort(inside);
+    EXPECT_EQ(inside, (std::vector<std::string>{base + "\\other", base + "\\游戏"}));
+    EXPECT_EQ(platform.subfolders(base, 1).size(), 1u);
 }
 
 TEST(Win32Wide, ConvertsBothWaysWithoutLoss) {

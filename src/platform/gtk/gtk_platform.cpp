@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <utility>
 
 #include "platform/gtk/embedded_payloads.h"
 #include "platform/gtk/glib_sha256.h"
 #include "platform/gtk/posix_files.h"
+#include "platform/gtk/posix_places.h"
 
 namespace veldor {
 namespace {
@@ -43,14 +45,21 @@ std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& r
     std::unique_ptr<GtkFileChooserNative, ObjectUnref> chooser(gtk_file_chooser_native_new(
         caption.c_str(), owner_, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "确定(_O)", "取消(_C)"));
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser.get()), TRUE);
-    // Start at the folder asked for; else at the desktop, as the Windows
-    // folder browser does, or at home. GTK's own start, "Recent", cannot be
-    // chosen as a folder.
+    // Start where asked, else at the desktop, as the Windows folder browser
+    // does, or at home; GTK's own start, "Recent", cannot be chosen as a folder.
     const char* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DESKTOP);
-    const char* start = request.start.c_str();
-    if (!g_file_test(start, G_FILE_TEST_IS_DIR))
-        start = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR) ? desktop : g_get_home_dir();
-    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()), start);
+    const bool has_desktop = desktop && g_file_test(desktop, G_FILE_TEST_IS_DIR);
+    const auto start = PosixPlaces::real_folder(request.start);
+    const char* opening = start ? start->c_str() : has_desktop ? desktop : g_get_home_dir();
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser.get()), opening);
+    // Steam libraries and Wine prefixes hide in dot folders the chooser skips.
+    // The chooser lists a folder as often as it is added: once per real path.
+    std::set<std::string> offered;
+    for (const std::string& shortcut : request.shortcuts)
+        if (const auto folder = PosixPlaces::real_folder(shortcut);
+            folder && offered.insert(*folder).second)
+            gtk_file_chooser_add_shortcut_folder(GTK_FILE_CHOOSER(chooser.get()), folder->c_str(),
+                                                 nullptr);
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT)
         return std::nullopt;
     // A folder outside the local file system has no path: an empty answer.
@@ -63,6 +72,17 @@ bool GtkPlatform::file_exists(const std::string& path) { return files_.file_exis
 
 bool GtkPlatform::directory_exists(const std::string& path) {
     return files_.directory_exists(path);
+}
+
+GamePlaces GtkPlatform::game_places() { return PosixPlaces::game_places(); }
+
+std::optional<std::string> GtkPlatform::read_small_file(const std::string& folder,
+                                                        std::string_view name, std::size_t limit) {
+    return PosixPlaces::read_small_file(folder, name, limit);
+}
+
+std::vector<std::string> GtkPlatform::subfolders(const std::string& folder, std::size_t limit) {
+    return PosixPlaces::subfolders(folder, limit);
 }
 
 bool GtkPlatform::delete_file(const std::string& path) { return files_.delete_file(path); }

@@ -31,6 +31,10 @@ public:
     void set_game_folder(const std::string& folder) override { files_.set_game_folder(folder); }
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
+    GamePlaces game_places() override;
+    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
+    std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
+                                               std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     FileState file_state(const std::string& path) override;

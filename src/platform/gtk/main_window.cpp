@@ -44,6 +44,19 @@ PangoAttrList* font_attributes(const Font& font) {
     return attributes;
 }
 
+// The slogan's text width in pixels, laid out in its own font at the
+// screen's resolution; 0 for any other control.
+int slogan_width(const Control& control, GtkWidget* label) {
+    if (control.name != slogan) return 0;
+    const std::string caption(control.caption);
+    PangoLayout* layout = gtk_widget_create_pango_layout(label, caption.c_str());
+    pango_layout_set_attributes(layout, gtk_label_get_attributes(GTK_LABEL(label)));
+    int width = 0;
+    pango_layout_get_pixel_size(layout, &width, nullptr);
+    g_object_unref(layout);
+    return width;
+}
+
 }  // namespace
 
 std::string mnemonic_label(std::string_view caption) {
@@ -91,19 +104,16 @@ MainWindow::MainWindow(VELDOR& window)
         Slot& slot = slots_[i];
         slot.owner = this;
         slot.control = &controls[i];
-        const Rect& r = controls[i].twips;
-        const int width = twips_to_pixels(r.width, dpi_);
-        const int height = twips_to_pixels(r.height, dpi_);
+        slot.widget = build_control(slot);
+        const Rect r = pixel_slot(controls[i], dpi_, slogan_width(controls[i], slot.widget));
 
         // A layout draws in its own window of exactly the slot's size, so a
         // control that wants more room is clipped rather than spilling over.
         slot.frame = gtk_layout_new(nullptr, nullptr);
-        gtk_widget_set_size_request(slot.frame, width, height);
-        slot.widget = build_control(slot);
-        gtk_widget_set_size_request(slot.widget, width, height);
+        gtk_widget_set_size_request(slot.frame, r.width, r.height);
+        gtk_widget_set_size_request(slot.widget, r.width, r.height);
         gtk_layout_put(GTK_LAYOUT(slot.frame), slot.widget, 0, 0);
-        gtk_fixed_put(GTK_FIXED(fixed_), slot.frame, twips_to_pixels(r.left, dpi_),
-                      twips_to_pixels(r.top, dpi_));
+        gtk_fixed_put(GTK_FIXED(fixed_), slot.frame, r.left, r.top);
     }
 }
 
@@ -161,7 +171,8 @@ GtkWidget* MainWindow::build_label(Slot& slot) {
     const Control& control = *slot.control;
     const std::string caption(control.caption);
     GtkWidget* label = gtk_label_new(caption.c_str());
-    gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+    // The slogan's slot fits its text: were it short, clipping would show it.
+    if (control.name != slogan) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
     gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
     if (control.font) {

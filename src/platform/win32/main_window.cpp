@@ -47,6 +47,19 @@ HFONT make_font(const Font& font, UINT dpi) {
     return CreateFontIndirectW(&description);
 }
 
+// The slogan's text width in pixels in `font`; 0 for any other control.
+int slogan_width(const Control& control, HFONT font) {
+    if (control.name != slogan) return 0;
+    const std::wstring caption = widen(control.caption);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return size.cx;
+}
+
 struct ControlClass {
     const wchar_t* name;
     DWORD style;
@@ -141,10 +154,9 @@ void MainWindow::lay_out(UINT dpi, const POINT* origin) {
     HFONT window_font = make_font(main_window.font, dpi);
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const Control& control = controls[i];
-        const Rect& r = control.twips;
-        MoveWindow(children_[i], pixels(r.left, dpi), pixels(r.top, dpi), pixels(r.width, dpi),
-                   pixels(r.height, dpi), FALSE);
         HFONT font = control.font ? make_font(*control.font, dpi) : window_font;
+        const Rect r = pixel_slot(control, dpi, slogan_width(control, font));
+        MoveWindow(children_[i], r.left, r.top, r.width, r.height, FALSE);
         SendMessageW(children_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         own_fonts_[i].reset(control.font ? font : nullptr);
     }

@@ -31,6 +31,11 @@ public:
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
+    // In win32_places.cpp.
+    GamePlaces game_places() override;
+    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
+    std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
+                                               std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     FileState file_state(const std::string& path) override;

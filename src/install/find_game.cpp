@@ -1,0 +1,130 @@
+#include "install/find_game.h"
+
+#include <algorithm>
+#include <set>
+
+#include "install/library_folders.h"
+
+namespace veldor {
+namespace {
+
+// Below a Steam library, and the file that lists the libraries.
+constexpr std::string_view library_games = "steamapps\\common";
+constexpr std::string_view steam_files = "steamapps";
+constexpr std::string_view library_list = "libraryfolders.vdf";
+
+// Wine prefixes: one at ~/.wine, and one level under these (Lutris, Bottles).
+constexpr std::string_view wine_prefix = ".wine";
+constexpr std::string_view wine_prefix_parents[] = {"Games", ".local\\share\\bottles\\bottles"};
+
+// ASCII letters without regard to case, as Windows compares the names
+// searched for here, all of them ASCII.
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// One folder named two ways ("c:/steam" in the registry, "C:\\Steam" in the
+// list) is one folder.
+std::string key_of(std::string_view path) {
+    std::string key;
+    for (char c : path) key += c == '/' ? '\\' : lower(c);
+    while (!key.empty() && key.back() == '\\') key.pop_back();
+    return key;
+}
+
+// No substr here: its out-of-range error is not linked into the Windows program.
+
+// The last component of a path as a face spells it.
+std::string_view name_of(std::string_view path) {
+    if (const std::size_t cut = path.find_last_of("\\/"); cut != std::string_view::npos)
+        path.remove_prefix(cut + 1);
+    return path;
+}
+
+// The folder at `below` ("steamapps\\common") inside `folder`, each name
+// matched without regard to case; empty when missing, or when two entries
+// match a name ("Data" and "data" on Linux): that is not guessed at.
+std::string find_below(Platform& platform, std::string folder, std::string_view below) {
+    while (!below.empty() && !folder.empty()) {
+        const std::size_t cut = below.find('\\');
+        const std::string_view name(below.data(), std::min(cut, below.size()));
+        below.remove_prefix(cut == std::string_view::npos ? below.size() : cut + 1);
+        std::string found;
+        for (std::string& inside : platform.subfolders(folder, folders_listed_limit)) {
+            if (key_of(name_of(inside)) != key_of(name)) continue;
+            if (!found.empty()) return {};
+            found = std::move(inside);
+        }
+        folder = std::move(found);
+    }
+    return folder;
+}
+
+// Keeps the first of each folder, in order.
+class Folders {
+public:
+    void add(std::string path) {
+        if (!path.empty() && seen_.insert(key_of(path)).second) list_.push_back(std::move(path));
+    }
+    const std::vector<std::string>& list() const { return list_; }
+
+private:
+    std::set<std::string> seen_;
+    std::vector<std::string> list_;
+};
+
+std::string without_trailing_separator(std::string path) {
+    while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    return path;
+}
+
+// Each Steam root is a library itself (older lists leave it out), and its
+// list names the others.
+std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& places) {
+    Folders libraries;
+    for (const std::string& root : places.steam) {
+        const std::string steam = without_trailing_separator(root);
+        libraries.add(steam);
+        const std::string files = find_below(platform, steam, steam_files);
+        const auto list =
+            files.empty() ? std::nullopt
+                          : platform.read_small_file(files, library_list, library_list_size_limit);
+        if (list)
+            for (std::string& library : library_folders(*list))
+                libraries.add(without_trailing_separator(std::move(library)));
+    }
+    return libraries.list();
+}
+
+// Most folders in a library hold other games: the first listing rules them out.
+bool has_game_layout(Platform& platform, const std::string& folder) {
+    const std::string data = find_below(platform, folder, "data");
+    return !find_below(platform, data, "cmn\\fe").empty() &&
+           !find_below(platform, data, "gui").empty();
+}
+
+}  // namespace
+
+void find_game(Platform& platform, FolderRequest& request) {
+    const GamePlaces places = platform.game_places();
+    Folders shortcuts, games;
+    for (const std::string& library : steam_libraries(platform, places)) {
+        const std::string common = find_below(platform, library, library_games);
+        shortcuts.add(common);
+        if (!request.start.empty() || common.empty()) continue;
+        for (const std::string& folder : platform.subfolders(common, folders_listed_limit))
+            if (has_game_layout(platform, folder)) games.add(folder);
+    }
+    if (!places.home.empty()) {
+        const std::string wine = find_below(platform, places.home, wine_prefix);
+        shortcuts.add(find_below(platform, wine, "drive_c"));
+        for (std::string_view parent : wine_prefix_parents) {
+            const std::string prefixes = find_below(platform, places.home, parent);
+            if (prefixes.empty()) continue;
+            for (const std::string& prefix : platform.subfolders(prefixes, folders_listed_limit))
+                shortcuts.add(find_below(platform, prefix, "drive_c"));
+        }
+    }
+    request.shortcuts = shortcuts.list();
+    if (request.start.empty() && games.list().size() == 1) request.start = games.list().front();
+}
+
+}  // namespace veldor
