@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the end-to-end driver under Wine with two extra drive letters, each
 # mapped to a fresh empty folder: one holds game folders, the other is used
-# as a game folder at its root. Both go again afterwards.
+# as a game folder at its root. Both go again afterwards. A stand-in browser
+# writes the address it is asked to open to a file.
 #   run.sh WINE-PREFIX DRIVER.exe [driver options]
 set -eu
 prefix=$1
@@ -17,9 +18,12 @@ root=$(echo $free | cut -d' ' -f2)
 scratch=$(mktemp -d)
 trap 'rm -f "$drives/$second:" "$drives/$root:"; wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
 mkdir "$scratch/second" "$scratch/root"
+printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened"\n' "$scratch" > "$scratch/browser"
+chmod +x "$scratch/browser"
 ln -s "$scratch/second" "$drives/$second:"
 ln -s "$scratch/root" "$drives/$root:"
 
 # Drives show in the folder dialog only if they existed when Wine started.
 wineserver -k 2>/dev/null || true
-"$(dirname "$0")/../../../cmake/wine-run.sh" "$prefix" "$driver" "$@" "$second:" "$root:"
+"$(dirname "$0")/../../../cmake/wine-run.sh" "$prefix" "$driver" "$@" "$second:" "$root:" \
+    "$scratch/browser" "Z:$scratch/opened"
