@@ -306,6 +306,7 @@ TEST_F(EndToEnd, WindowMatchesTheTableAndKeysMoveAsPlanned) {
     HWND dialog = app.wait_for_dialog(true);
     ASSERT_NE(dialog, nullptr) << "Alt+I opened no folder dialog";
     app.click(GetDlgItem(dialog, IDCANCEL));
+    ASSERT_TRUE(wait_until([&] { return !IsWindowVisible(dialog); }));
     expect_window_stays();
     app.click(control_of(app, "comAbout"));
     expect_one_box(widen(about_text), false);
