@@ -25,16 +25,12 @@ Function function_of(HMODULE library, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
 
-// Loaded once, kept for the program's life.
+// Loaded on first use, on the one UI thread (so without a guarded static,
+// which would pull thread-safe initialisation into the program), and kept.
 struct Oleacc {
-    HMODULE oleacc = system_library(L"oleacc.dll");
-    HMODULE oleaut32 = system_library(L"oleaut32.dll");
-    LPFNCREATESTDACCESSIBLEOBJECT create_standard =
-        function_of<LPFNCREATESTDACCESSIBLEOBJECT>(oleacc, "CreateStdAccessibleObject");
-    LPFNLRESULTFROMOBJECT lresult_from_object =
-        function_of<LPFNLRESULTFROMOBJECT>(oleacc, "LresultFromObject");
-    SysAllocStringFunction alloc_string =
-        function_of<SysAllocStringFunction>(oleaut32, "SysAllocString");
+    LPFNCREATESTDACCESSIBLEOBJECT create_standard;
+    LPFNLRESULTFROMOBJECT lresult_from_object;
+    SysAllocStringFunction alloc_string;
 
     explicit operator bool() const {
         return create_standard && lresult_from_object && alloc_string;
@@ -42,8 +38,17 @@ struct Oleacc {
 };
 
 const Oleacc& oleacc() {
-    static const Oleacc loaded;
-    return loaded;
+    static constinit bool loaded = false;
+    static constinit Oleacc functions{};
+    if (!loaded) {
+        const HMODULE library = system_library(L"oleacc.dll");
+        functions = {
+            function_of<LPFNCREATESTDACCESSIBLEOBJECT>(library, "CreateStdAccessibleObject"),
+            function_of<LPFNLRESULTFROMOBJECT>(library, "LresultFromObject"),
+            function_of<SysAllocStringFunction>(system_library(L"oleaut32.dll"), "SysAllocString")};
+        loaded = true;
+    }
+    return functions;
 }
 
 bool is_self(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
