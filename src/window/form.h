@@ -120,6 +120,9 @@ inline constexpr std::array<Control, 6> controls{{
      Command::open_site},
 }};
 
+// What screen readers call the note box, which has no label of its own.
+inline constexpr std::string_view note_box_name = "补丁说明";
+
 constexpr bool takes_focus(const Control& control) { return control.kind != ControlKind::label; }
 
 // Twips to pixels at `dpi` dots per inch, rounded to nearest.

@@ -20,8 +20,9 @@ SITE = "http://tavlor.example/"
 PAYLOADS = ["data/cmn/fe/eng.db", "data/cmn/fe/chi.db", "data/gui/ZQ05_Bod.ttf", "config.dat"]
 SUPERSEDED = ["data/gui/ZQ05_Tit.ttf", "data/gui/ZQSSanCB.ttf"]
 ABOUT = r"Tavlor网—Tavlor论坛—TavlorFM工作组\n\n编译软件：\S[^\n]*\n\n作者：Ostrvik"
+SLOGAN = "Tavlor社区——我们每天都在进步"
 INSTALL, EXIT, ABOUT_BUTTON, NOTE = (
-    "push button:安 装(I)", "push button:退 出(E)", "push button:关 于(A)", "text:")
+    "push button:安 装(I)", "push button:退 出(E)", "push button:关 于(A)", "text:补丁说明")
 SLOTS = {  # each control's clipping slot: left, top, width, height in pixels
     "安 装(I)": (8, 128, 97, 25),
     "退 出(E)": (112, 128, 97, 25),
@@ -97,12 +98,37 @@ def write(path, content, mode=0o644):
     os.chmod(path, mode)
 
 
+def luminance(rgb):
+    def linear(c):
+        c /= 255
+        return c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = map(linear, rgb)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    light, dark = sorted((luminance(a), luminance(b)), reverse=True)
+    return (light + 0.05) / (dark + 0.05)
+
+
+def text_contrast(node):
+    """Contrast of a label's text with its background, as drawn on screen: the
+    commonest colour is the background, the farthest from it the text."""
+    r = node.get_extents(Atspi.CoordType.SCREEN)
+    pixels = subprocess.run(["import", "-window", "root", "-crop", f"{r.width}x{r.height}+{r.x}+{r.y}",
+                             "-depth", "8", "txt:-"], capture_output=True, text=True, timeout=TIMEOUT).stdout
+    colours = [tuple(map(int, m)) for m in re.findall(r"\((\d+),(\d+),(\d+)", pixels)]
+    check(colours, f"no pixels at {r.x},{r.y} {r.width}x{r.height}")
+    background = max(set(colours), key=colours.count)
+    return max(contrast(c, background) for c in colours)
+
+
 class Program:
-    def __init__(self, path, home, arguments=()):
-        env = {k: v for k, v in os.environ.items() if k != "GTK_USE_PORTAL"}
+    def __init__(self, path, home, arguments=(), theme=None):
+        env = {k: v for k, v in os.environ.items() if k not in ("GTK_USE_PORTAL", "GTK_THEME")}
         env.update(HOME=home, XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
                    XDG_CACHE_HOME=f"{home}/cache", GSETTINGS_BACKEND="memory",
-                   GTK_A11Y="atspi", NO_AT_BRIDGE="0")
+                   GTK_A11Y="atspi", NO_AT_BRIDGE="0", **({"GTK_THEME": theme} if theme else {}))
         self.process = subprocess.Popen([path, *arguments], env=env, cwd=home)
         self.window = wait_for("the main window", lambda: windows_named(WINDOW_TITLE))[0]
         wait_for("the window on the accessibility bus", self.frame)
@@ -275,10 +301,15 @@ def case_about(program, _root, _payload_dir, _opened):
 
 
 def case_site(program, _root, _payload_dir, opened):
-    click(program.find(lambda n: n.get_name() == SITE))
-    address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
-    check(address == SITE, f"opened {address!r}")
-    program.quiet_for(1.0)
+    # A click, and a screen reader's action on the link, open the site.
+    link = program.find(lambda n: n.get_name() == SITE)
+    check(link.get_role() == Atspi.Role.LINK, f"the site label is a {link.get_role_name()}")
+    for open_site in (click, lambda node: node.get_action_iface().do_action(0)):
+        open_site(link)
+        address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
+        check(address == SITE, f"opened {address!r}")
+        os.remove(opened)
+        program.quiet_for(1.0)
 
 
 def case_focus(program, _root, _payload_dir, _opened):
@@ -301,6 +332,11 @@ def case_focus(program, _root, _payload_dir, _opened):
 
 
 def case_layout(program, _root, _payload_dir, _opened):
+    # In the high-contrast theme (see main) the link and the slogan read.
+    for name in (SITE, SLOGAN):
+        ratio = text_contrast(program.find(lambda n: n.get_name() == name))
+        check(ratio >= 3, f"{name} is drawn at {ratio:.1f}:1 against its background")
+
     # 6645 x 2910 twips at the 96 DPI of a plain X server.
     frame = program.frame()
     origin = frame.get_extents(Atspi.CoordType.SCREEN)
@@ -351,7 +387,8 @@ def main():
     try:
         home, opened = make_home(root)
         arguments = ARGUMENTS.get(case, lambda _root: [])(root)
-        program = Program(os.path.abspath(program_path), home, arguments)
+        program = Program(os.path.abspath(program_path), home, arguments,
+                          "HighContrastInverse" if case == "layout" else None)
         CASES[case](program, root, payload_dir, opened)
     except Failure as failure:
         sys.exit(f"FAIL {case}: {failure}")

@@ -106,8 +106,8 @@ TEST_F(Win32PlatformTest, FolderNamedOutsideCodePage936Works) {
     EXPECT_EQ(list_folder(thai), Names{});
 }
 
-// Only what the player would see in Explorer counts; read-only files are
-// files, but cannot be deleted.
+// Only files the player would see in Explorer count, folders whatever their
+// attributes; read-only files are files, but cannot be deleted.
 TEST_F(Win32PlatformTest, FilesAndFoldersAsThePlayerSeesThem) {
     const struct {
         const wchar_t* name;
@@ -120,7 +120,8 @@ TEST_F(Win32PlatformTest, FilesAndFoldersAsThePlayerSeesThem) {
         {L"system.ttf", FILE_ATTRIBUTE_SYSTEM, false, false},
         {L"gui", FILE_ATTRIBUTE_DIRECTORY, false, true},
         {L"gui\\", FILE_ATTRIBUTE_DIRECTORY, false, true},
-        {L"hidden", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, false, false},
+        {L"hidden", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false,
+         true},
         {L"missing", 0, false, false},
     };
     for (const auto& e : entries) {

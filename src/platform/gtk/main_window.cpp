@@ -10,10 +10,32 @@ namespace {
 // Point sizes are converted by Pango at the screen's own resolution, so text
 // grows with the twips-to-pixels scale of the controls.
 constexpr char fixed_style[] = R"css(
-.veldor-highlight { color: @theme_selected_bg_color; }
 /* Buttons fit their 25-pixel slots: the theme's padding would outgrow them. */
 .veldor-button { min-height: 0; padding-top: 0; padding-bottom: 0; }
+/* The site link looks like the label it is: no button around it. */
+.veldor-link { min-height: 0; min-width: 0; padding: 0; border: 0; background: none;
+               box-shadow: none; }
+/* The note box shows when it has the focus, though it shows no caret. */
+.veldor-note { border-width: 2px; }
+.veldor-note-focused { border-color: @theme_fg_color; }
 )css";
+
+// In a high-contrast theme the selection colour is not meant for text: the
+// link keeps the theme's link colour and the slogan its normal text colour.
+constexpr char highlight_style[] = ".veldor-highlight { color: @theme_selected_bg_color; }\n";
+
+bool high_contrast_theme() {
+    std::string theme;
+    if (const char* forced = g_getenv("GTK_THEME")) {
+        theme = forced;
+    } else {
+        gchar* name = nullptr;
+        g_object_get(gtk_settings_get_default(), "gtk-theme-name", &name, nullptr);
+        if (name) theme = name;
+        g_free(name);
+    }
+    return theme.starts_with("HighContrast");
+}
 
 // The window's own font, for every control without one of its own.
 std::string window_font_style(const Font& font) {
@@ -152,6 +174,8 @@ GtkWidget* MainWindow::build_button(Slot& slot) {
 
 GtkWidget* MainWindow::build_text_box(const Control& control) {
     GtkWidget* view = gtk_text_view_new();
+    const std::string name(note_box_name);
+    atk_object_set_name(gtk_widget_get_accessible(view), name.c_str());
     gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
     gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(view), FALSE);
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
@@ -159,18 +183,38 @@ GtkWidget* MainWindow::build_text_box(const Control& control) {
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), text.c_str(),
                              static_cast<gint>(text.size()));
 
+    // A permanent scroll bar, as on Windows: an overlay one shows only under
+    // the pointer, and the note's last lines would look absent.
     GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
-                                   GTK_POLICY_AUTOMATIC);
+                                   GTK_POLICY_ALWAYS);
+    gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(scroller), FALSE);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
+    gtk_style_context_add_class(gtk_widget_get_style_context(scroller), "veldor-note");
     gtk_container_add(GTK_CONTAINER(scroller), view);
+    g_signal_connect(view, "focus-in-event", G_CALLBACK(on_note_focus), scroller);
+    g_signal_connect(view, "focus-out-event", G_CALLBACK(on_note_focus), scroller);
     return scroller;
 }
 
 GtkWidget* MainWindow::build_label(Slot& slot) {
     const Control& control = *slot.control;
     const std::string caption(control.caption);
-    GtkWidget* label = gtk_label_new(caption.c_str());
+    // A label with a click is a link to screen readers too (role link, with
+    // an action), yet never a Tab stop.
+    GtkWidget* link = nullptr;
+    GtkWidget* label = nullptr;
+    if (control.on_click != Command::none) {
+        link = gtk_link_button_new_with_label(caption.c_str(), caption.c_str());
+        gtk_widget_set_can_focus(link, FALSE);
+        gtk_widget_set_has_tooltip(link, FALSE);
+        atk_object_set_role(gtk_widget_get_accessible(link), ATK_ROLE_LINK);
+        gtk_style_context_add_class(gtk_widget_get_style_context(link), "veldor-link");
+        g_signal_connect(link, "activate-link", G_CALLBACK(on_link_activated), &slot);
+        label = gtk_bin_get_child(GTK_BIN(link));
+    } else {
+        label = gtk_label_new(caption.c_str());
+    }
     // The slogan's slot fits its text: were it short, clipping would show it.
     if (control.name != slogan) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
@@ -182,19 +226,13 @@ GtkWidget* MainWindow::build_label(Slot& slot) {
     }
     if (control.colour == TextColour::highlight)
         gtk_style_context_add_class(gtk_widget_get_style_context(label), "veldor-highlight");
-    if (control.on_click == Command::none) return label;
-
-    // A label with a click: an event box with a hand cursor catches it.
-    GtkWidget* box = gtk_event_box_new();
-    gtk_container_add(GTK_CONTAINER(box), label);
-    g_signal_connect(box, "realize", G_CALLBACK(on_link_realized), nullptr);
-    g_signal_connect(box, "button-release-event", G_CALLBACK(on_label_released), &slot);
-    return box;
+    return link ? link : label;
 }
 
 void MainWindow::apply_style() {
     gtk_style_context_add_class(gtk_widget_get_style_context(window_), "veldor-main");
-    const std::string css = window_font_style(main_window.font) + fixed_style;
+    const std::string css = window_font_style(main_window.font) + fixed_style +
+                            (high_contrast_theme() ? "" : highlight_style);
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
     gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window_),
@@ -216,16 +254,19 @@ void MainWindow::Slot::click() const { owner->window_object_.Run(control->on_cli
 
 void MainWindow::on_button_clicked(GtkButton*, gpointer slot) { static_cast<Slot*>(slot)->click(); }
 
-gboolean MainWindow::on_label_released(GtkWidget*, GdkEventButton* event, gpointer slot) {
-    if (event->button != GDK_BUTTON_PRIMARY) return FALSE;
+// The link opens the site through the window object, not GTK's own opener.
+gboolean MainWindow::on_link_activated(GtkLinkButton*, gpointer slot) {
     static_cast<Slot*>(slot)->click();
     return TRUE;
 }
 
-void MainWindow::on_link_realized(GtkWidget* box, gpointer) {
-    GdkCursor* hand = gdk_cursor_new_from_name(gtk_widget_get_display(box), "pointer");
-    gdk_window_set_cursor(gtk_widget_get_window(box), hand);
-    if (hand) g_object_unref(hand);
+gboolean MainWindow::on_note_focus(GtkWidget*, GdkEventFocus* event, gpointer scroller) {
+    GtkStyleContext* style = gtk_widget_get_style_context(GTK_WIDGET(scroller));
+    if (event->in)
+        gtk_style_context_add_class(style, "veldor-note-focused");
+    else
+        gtk_style_context_remove_class(style, "veldor-note-focused");
+    return FALSE;
 }
 
 // Tab and Shift+Tab walk the controls by their tab indices rather than by

@@ -48,8 +48,8 @@ private:
     void set_icons();
 
     static void on_button_clicked(GtkButton* button, gpointer slot);
-    static gboolean on_label_released(GtkWidget* box, GdkEventButton* event, gpointer slot);
-    static void on_link_realized(GtkWidget* box, gpointer unused);
+    static gboolean on_link_activated(GtkLinkButton* link, gpointer slot);
+    static gboolean on_note_focus(GtkWidget* view, GdkEventFocus* event, gpointer scroller);
     static gboolean on_focus(GtkWidget* fixed, GtkDirectionType direction, gpointer self);
 
     VELDOR& window_object_;

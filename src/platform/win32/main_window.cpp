@@ -82,14 +82,34 @@ ControlClass class_of(const Control& control) {
     return {L"STATIC", 0, 0};
 }
 
-// A multi-line edit asks for every key; the note box gives Tab, Shift+Tab,
-// Enter and Escape back to the window, so they move focus or do nothing.
-WNDPROC note_box_base = nullptr;
-
-LRESULT CALLBACK note_box_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    LRESULT result = CallWindowProcW(note_box_base, hwnd, message, wparam, lparam);
-    if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+// The note box and the site label answer two messages themselves. A
+// multi-line edit asks for every key and, through the dialog manager, has
+// all its text selected when tabbed into; the note box gives Tab, Shift+Tab,
+// Enter and Escape back to the window, so they move focus or do nothing, and
+// keeps its caret at the top. Screen readers ask both for their object.
+LRESULT CALLBACK amended_control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    const auto* amended =
+        reinterpret_cast<const AmendedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT reply = answer_get_object(hwnd, amended->annotation, wparam, lparam))
+            return reply;
+    }
+    LRESULT result = CallWindowProcW(amended->base, hwnd, message, wparam, lparam);
+    if (message == WM_GETDLGCODE)
+        result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_HASSETSEL);
     return result;
+}
+
+// In a high-contrast theme the highlight colour is not meant for text: the
+// link takes the theme's link colour and the slogan the normal text colour.
+int text_colour(const Control& control) {
+    if (control.colour == TextColour::window_text) return COLOR_WINDOWTEXT;
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) ||
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) == 0)
+        return COLOR_HIGHLIGHT;
+    return control.on_click != Command::none ? COLOR_HOTLIGHT : COLOR_BTNTEXT;
 }
 
 }  // namespace
@@ -131,9 +151,14 @@ void MainWindow::create_controls(HINSTANCE instance) {
             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(first_control_id + index)), instance,
             nullptr);
         children_[index] = child;
-        if (control->kind == ControlKind::text_box && child) {
-            note_box_base = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(note_box_proc)));
+        const bool note = control->kind == ControlKind::text_box;
+        const bool link = control->kind == ControlKind::label && control->on_click != Command::none;
+        if (child && (note || link)) {
+            AmendedControl& amended = amended_[index];
+            amended.annotation = {note ? widen(note_box_name) : std::wstring(), link};
+            SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&amended));
+            amended.base = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(amended_control_proc)));
         }
     }
 }
@@ -178,7 +203,11 @@ void MainWindow::focus_initial_control() {
 int MainWindow::run_message_loop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(hwnd_, &message)) continue;
+        // The dialog manager would take a bare letter typed on a button for
+        // its access key, as in a dialog box; here access keys need Alt
+        // (WM_SYSCHAR), so typed characters go straight to the focus.
+        const bool typed = message.message == WM_CHAR && message.wParam >= L' ';
+        if (!typed && IsDialogMessageW(hwnd_, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -222,9 +251,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
             if (!control) break;
             HDC dc = reinterpret_cast<HDC>(wparam);
             const int back = control->kind == ControlKind::label ? COLOR_BTNFACE : COLOR_WINDOW;
-            SetTextColor(dc,
-                         GetSysColor(control->colour == TextColour::highlight ? COLOR_HIGHLIGHT
-                                                                              : COLOR_WINDOWTEXT));
+            SetTextColor(dc, GetSysColor(text_colour(*control)));
             SetBkColor(dc, GetSysColor(back));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
         }

@@ -1,6 +1,8 @@
 // The installer's main window on Win32, built from the control table in
 // window/form.h: CreateWindowExW with BUTTON, EDIT and STATIC controls,
-// IsDialogMessageW for Tab and access keys, per-monitor DPI scaling
+// IsDialogMessageW for Tab, Enter, Escape and Alt+letter access keys, the
+// note box and site label amended for screen readers (accessible.h), the
+// labels' colours by theme (high contrast too), per-monitor DPI scaling
 // (GetDpiForWindow and AdjustWindowRectExForDpi when user32 has them, else
 // the screen's LOGPIXELSY and AdjustWindowRectEx, as on Windows 7).
 // Wine 8 behaves the same, except that it never sends WM_DPICHANGED under X.
@@ -10,10 +12,18 @@
 
 #include <array>
 
+#include "platform/win32/accessible.h"
 #include "window/form.h"
 #include "window/veldor.h"
 
 namespace veldor::win32 {
+
+// A control whose window procedure the main window amends (see
+// main_window.cpp), with what it tells screen readers.
+struct AmendedControl {
+    WNDPROC base = nullptr;
+    Annotation annotation;
+};
 
 // A GDI font, deleted with its owner.
 class GdiFont {
@@ -62,6 +72,7 @@ private:
     HWND hwnd_ = nullptr;
     HWND focus_ = nullptr;  // restored when the window is activated again
     std::array<HWND, controls.size()> children_{};
+    std::array<AmendedControl, controls.size()> amended_{};
     GdiFont window_font_;
     std::array<GdiFont, controls.size()> own_fonts_;  // for controls with a font of their own
 };

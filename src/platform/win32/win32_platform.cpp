@@ -90,9 +90,11 @@ bool Win32Platform::file_exists(const std::string& path) {
     return visible(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A folder counts whatever its attributes, as the current directory can be set
+// to a hidden one; only the fonts follow what Explorer shows.
 bool Win32Platform::directory_exists(const std::string& path) {
     const DWORD attributes = attributes_of(widen(path));
-    return visible(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return attributes != no_attributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Win32Platform::delete_file(const std::string& path) {

@@ -155,7 +155,11 @@ public:
         const auto scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
         LPARAM flags = 1 | static_cast<LPARAM>(scan << 16);
         if (message == WM_SYSKEYDOWN) flags |= 1 << 29;  // Alt is down
-        PostMessageW(focus(), message, key, flags);
+        // Keys are for the main window. Without a window manager, Wine may
+        // be slow to give it the focus back after a dialog closes; meanwhile
+        // the window itself takes the key, as the active one.
+        HWND to = focus();
+        PostMessageW(IsChild(window_, to) ? to : window_, message, key, flags);
     }
 
     // The program's shown folder dialog, or else its message box.

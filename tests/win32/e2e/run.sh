@@ -1,12 +1,16 @@
 #!/bin/sh
 # Runs the end-to-end driver under Wine with two extra drive letters, each
 # mapped to a fresh empty folder: one holds game folders, the other is used
-# as a game folder at its root. Both go again afterwards.
-#   run.sh WINE-PREFIX DRIVER.exe [driver options]
+# as a game folder at its root. Both go again afterwards. A stand-in browser
+# writes the address it is asked to open to a file.
+# With --dpi=N the prefix's screen has N dots per inch for this run.
+#   run.sh WINE-PREFIX DRIVER.exe [--dpi=N] [driver options]
 set -eu
 prefix=$1
 driver=$2
 shift 2
+dpi=96
+case ${1:-} in --dpi=*) dpi=${1#--dpi=}; shift ;; esac
 export WINEPREFIX="$prefix"
 drives="$prefix/dosdevices"
 free=$(for l in m n o p q r s t u v w x y; do [ -e "$drives/$l:" ] || [ -L "$drives/$l:" ] || echo $l; done)
@@ -15,11 +19,18 @@ root=$(echo $free | cut -d' ' -f2)
 [ -n "$root" ] || { echo "no free drive letters in $prefix" >&2; exit 1; }
 
 scratch=$(mktemp -d)
-trap 'rm -f "$drives/$second:" "$drives/$root:"; wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
+desktop='HKCU\Control Panel\Desktop'
+set_dpi() { WINEDEBUG=-all wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null; }
+trap 'rm -f "$drives/$second:" "$drives/$root:"; [ "$dpi" = 96 ] || set_dpi 96
+      wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
+[ "$dpi" = 96 ] || set_dpi "$dpi"
 mkdir "$scratch/second" "$scratch/root"
+printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened"\n' "$scratch" > "$scratch/browser"
+chmod +x "$scratch/browser"
 ln -s "$scratch/second" "$drives/$second:"
 ln -s "$scratch/root" "$drives/$root:"
 
 # Drives show in the folder dialog only if they existed when Wine started.
 wineserver -k 2>/dev/null || true
-"$(dirname "$0")/../../../cmake/wine-run.sh" "$prefix" "$driver" "$@" "$second:" "$root:"
+"$(dirname "$0")/../../../cmake/wine-run.sh" "$prefix" "$driver" "$@" "$second:" "$root:" \
+    "$scratch/browser" "Z:$scratch/opened"
