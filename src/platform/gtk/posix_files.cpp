@@ -143,6 +143,10 @@ PosixFiles::Place PosixFiles::place_of(const std::string& path) const {
         return place;
     }
 
+    // How the installer spells the path up to a name of it.
+    const auto spelled_to = [&rest](std::string_view name) {
+        return rest.substr(0, name.data() + name.size() - rest.data());
+    };
     for (std::size_t start = 0; start <= rest.size();) {
         std::size_t end = rest.find_first_of("/\\", start);
         if (end == std::string_view::npos) end = rest.size();
@@ -155,7 +159,7 @@ PosixFiles::Place PosixFiles::place_of(const std::string& path) const {
             continue;
         }
         // The name before this one is a folder on the way.
-        const std::string key(rest.substr(0, place.name.data() + place.name.size() - rest.data()));
+        const std::string_view key = spelled_to(place.name);
         if (const auto known = inside ? folders_.find(key) : folders_.end();
             known != folders_.end()) {
             place.folder = known->second;
@@ -163,12 +167,12 @@ PosixFiles::Place PosixFiles::place_of(const std::string& path) const {
             const Found found = find_in<1>(place.folder, {place.name})[0];
             if (found.count != 1) return {found.count ? Match::two : Match::none, {}, {}, {}};
             place.folder.append("/").append(found.name);
-            if (inside && is_folder(found, place.folder)) folders_.emplace(key, place.folder);
+            if (inside && is_folder(found, place.folder))
+                folders_.emplace(std::string(key), place.folder);
         }
         place.name = name;
     }
-    if (inside && !place.name.empty())
-        place.key = rest.substr(0, place.name.data() + place.name.size() - rest.data());
+    if (inside && !place.name.empty()) place.key = spelled_to(place.name);
     return place;
 }
 
@@ -191,7 +195,8 @@ PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool may_be_new,
         return {Match::one, place.folder.append("/").append(place.name)};
     }
     place.folder.append("/").append(found.name);
-    if (keep && is_folder(found, place.folder)) folders_.emplace(place.key, place.folder);
+    if (keep && is_folder(found, place.folder))
+        folders_.emplace(std::string(place.key), place.folder);
     return {Match::one, std::move(place.folder)};
 }
 

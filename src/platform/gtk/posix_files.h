@@ -72,7 +72,7 @@ private:
         Match match;
         std::string folder;     // with Match::one, resolved
         std::string_view name;  // empty: the path names `folder` itself
-        std::string key;        // the path's spelling after the chosen folder, when inside it
+        std::string_view key;   // the path's spelling after the chosen folder, when inside it
     };
     Place place_of(const std::string& path) const;
     // With `folder`, the last name too is a folder the installer may take
