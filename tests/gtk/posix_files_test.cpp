@@ -171,6 +171,23 @@ TEST_F(PosixFilesTest, TheChosenFolderIsTakenAsTheFileSystemNamesIt) {
     EXPECT_TRUE(fs::is_empty(decoy / "data"));
 }
 
+// Folders on the way are looked up once per chosen folder, a path's last name
+// every time: a case duplicate made since is refused, and a folder renamed
+// before the next attempt is found anew.
+TEST_F(PosixFilesTest, FoldersAreFoundOncePerChoiceAndNamesEveryTime) {
+    put(fe / "ENG.DB", {1});
+    const std::string eng = win("\\data\\cmn\\fe\\eng.db");
+    ASSERT_TRUE(files.file_exists(eng));
+    put(fe / "Eng.Db", {2});
+    EXPECT_FALSE(files.delete_file(eng));
+    fs::rename(root / "Data", root / "Old");
+    fs::create_directories(root / "DATA" / "cmn" / "FE");
+    files.set_game_folder(root.string());
+    ASSERT_TRUE(files.set_current_directory(win("\\data\\cmn\\fe")));
+    ASSERT_TRUE(files.write_file("eng.db", payload));
+    EXPECT_EQ(read(root / "DATA" / "cmn" / "FE" / "eng.db"), payload);
+}
+
 TEST_F(PosixFilesTest, AMissingFolderFailsAndCreatesNothing) {
     EXPECT_FALSE(files.set_current_directory(win("\\data\\gui\\")));
     ASSERT_TRUE(files.set_current_directory(win("\\data2")));
