@@ -66,6 +66,7 @@ inline HWND child_of_class(HWND parent, const wchar_t* name) {
 
 struct MessageBoxSeen {
     std::wstring caption, text;
+    HWND owner = nullptr;
     bool icon = false;       // an icon is shown
     bool stop_icon = false;  // and it is the system's stop icon
 };
@@ -239,6 +240,7 @@ public:
         if (!box) return std::nullopt;
         MessageBoxSeen seen;
         seen.caption = text_of(box);
+        seen.owner = GetWindow(box, GW_OWNER);
         for (HWND child : children_of(box)) {
             if (lstrcmpiW(class_of(child).c_str(), L"Static") != 0) continue;
             if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
