@@ -23,7 +23,7 @@ const std::string data = game + "\\data", cmn = data + "\\cmn", fe = cmn + "\\fe
 const std::string gui = data + "\\gui";
 const std::string title_font = gui + "\\ZQ05_Tit.ttf", sans_font = gui + "\\ZQSSanCB.ttf";
 const std::string eng = fe + "\\eng.db", chi = fe + "\\chi.db";
-const std::string body_font = gui + "\\ZQ05_Bod.ttf", config = game + "\\config.dat";
+const std::string body_font = gui + "\\ZQ05_Bod.ttf";
 
 // A game folder with both superseded fonts and an older eng.db, chosen in
 // the folder dialog.
@@ -35,27 +35,26 @@ FakePlatform game_world() {
     return world;
 }
 
+// Where the payloads go in the game's folder `base`, in the order they go in.
+std::vector<std::pair<std::string, unsigned>> payload_places(const std::string& base) {
+    return {{base + "\\data\\cmn\\fe\\eng.db", 101},
+            {base + "\\data\\cmn\\fe\\chi.db", 103},
+            {base + "\\data\\gui\\ZQ05_Bod.ttf", 102},
+            {base + "\\config.dat", 104}};
+}
+
 // What the whole patch makes of `before`.
-Files patched(Files before) {
-    before.erase(title_font);
-    before.erase(sans_font);
-    const auto payload = FakePlatform::intact_resources();
-    for (const auto& [path, id] :
-         {std::pair{eng, 101}, {chi, 103}, {body_font, 102}, {config, 104}})
-        before[path] = payload.at(id);
+Files patched(Files before, const std::string& base = game) {
+    before.erase(base + "\\data\\gui\\ZQ05_Tit.ttf");
+    before.erase(base + "\\data\\gui\\ZQSSanCB.ttf");
+    for (const auto& [path, id] : payload_places(base))
+        before[path] = FakePlatform::intact_resources().at(id);
     return before;
 }
 
-// Runs the command with a path_buffer left from before; answers what it
-// holds and the outcome, the program's exit code.
-struct Attempt {
+Outcome install(FakePlatform& world) {
     std::string path_buffer;
-    Outcome outcome;
-};
-Attempt install(FakePlatform& world) {
-    std::string path_buffer = "left from before";
-    const Outcome outcome = Install(world, path_buffer);
-    return {path_buffer, outcome};
+    return Install(world, path_buffer);
 }
 
 // The files moved into place, in order.
@@ -67,31 +66,28 @@ std::vector<std::string> moved_in(const FakePlatform& world) {
     return targets;
 }
 
+// In the game's folder with both fonts, and at a drive's root without them.
 TEST(Install, PutsTheFourPayloadsInPlaceInOrderDeletesTheFontsAndEnds) {
-    FakePlatform world = game_world();
-    const Files before = world.files;
-    EXPECT_EQ(install(world).path_buffer, game);
-    EXPECT_EQ(world.boxes, Boxes{done});
-    EXPECT_EQ(world.exit_code, 0);
-    EXPECT_EQ(moved_in(world), (std::vector{eng, chi, body_font, config}));
-    EXPECT_EQ(world.files, patched(before));  // nothing of the installer's own is left
+    FakePlatform at_root;
+    at_root.dialog_answer = "E:\\";
+    at_root.directories = {"E:\\", "E:\\data\\cmn\\fe", "E:\\data\\gui"};
+    for (auto [world, base] : {std::pair{game_world(), game}, {at_root, std::string("E:")}}) {
+        SCOPED_TRACE(base);
+        const Files before = world.files;
+        EXPECT_EQ(install(world), Outcome::installed);
+        EXPECT_EQ(world.boxes, Boxes{done});
+        EXPECT_EQ(world.exit_code, 0);
+        std::vector<std::string> in_order;
+        for (const auto& place : payload_places(base)) in_order.push_back(place.first);
+        EXPECT_EQ(moved_in(world), in_order);
+        EXPECT_EQ(world.files, patched(before, base));  // nothing of the installer's own is left
+    }
 }
 
-TEST(Install, AtTheRootOfADriveWithoutTheFonts) {
-    FakePlatform world;
-    world.dialog_answer = "E:\\";
-    world.directories = {"E:\\", "E:\\data\\cmn\\fe", "E:\\data\\gui"};
-    EXPECT_EQ(install(world).outcome, Outcome::installed);
-    EXPECT_EQ(world.boxes, Boxes{done});
-    EXPECT_EQ(moved_in(world),
-              (std::vector<std::string>{"E:\\data\\cmn\\fe\\eng.db", "E:\\data\\cmn\\fe\\chi.db",
-                                        "E:\\data\\gui\\ZQ05_Bod.ttf", "E:\\config.dat"}));
-}
-
-// Nothing is deleted or written, and it says so once, and why.
-TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
+// Nothing is deleted or written; a refusal says so once, and why.
+TEST(Install, CancellingOrAFolderWithoutTheGameLayoutOrNoPathTouchesNothing) {
     const struct {
-        std::string answer;
+        std::optional<std::string> answer;  // nullopt: cancelled
         std::set<std::string> missing;
         std::vector<std::string> reasons;
     } cases[] = {
@@ -99,18 +95,18 @@ TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
         {game, {gui}, {"缺少文件夹 data\\gui"}},
         {game, {fe}, {"缺少文件夹 data\\cmn\\fe"}},
         {"", {}, {}},
+        {std::nullopt, {}, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer + " without " + std::to_string(c.missing.size()) + " folders");
+        SCOPED_TRACE(c.answer.value_or("cancelled") + " without " +
+                     std::to_string(c.missing.size()) + " folders");
         FakePlatform world = game_world();
         world.dialog_answer = c.answer;
         world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         for (const auto& dir : c.missing) world.directories.erase(dir);
         const auto before = world.files;
-        const Attempt attempt = install(world);
-        EXPECT_EQ(attempt.path_buffer, c.answer);
-        EXPECT_EQ(attempt.outcome, Outcome::refused);
-        EXPECT_EQ(world.boxes, Boxes{refused});
+        EXPECT_EQ(install(world), c.answer ? Outcome::refused : Outcome::left);
+        EXPECT_EQ(world.boxes, c.answer ? Boxes{refused} : Boxes{});
         EXPECT_EQ(world.reasons, c.reasons);
         EXPECT_EQ(world.files, before);
         EXPECT_TRUE(world.written.empty());
@@ -141,7 +137,7 @@ TEST(Install, ATargetOrFontInUseReadOnlyOrAFolderIsRefusedUntouched) {
             world.directories.insert(c.path);
         }
         const Files before = world.files;
-        EXPECT_EQ(install(world).outcome, Outcome::not_written);
+        EXPECT_EQ(install(world), Outcome::not_written);
         EXPECT_EQ(world.boxes, Boxes{c.box});
         EXPECT_EQ(world.reasons, std::vector{c.reason});
         EXPECT_EQ(world.files, before);
@@ -176,7 +172,7 @@ TEST(Install, AFailureOfAnyOperationLeavesTheFolderWholeOldOrWholeNew) {
         FakePlatform world = game_world();
         const Files before = world.files;
         world.fail_at = i;
-        const Outcome outcome = install(world).outcome;
+        const Outcome outcome = install(world);
         const auto n = static_cast<std::ptrdiff_t>(i);
         if (n > commit_point) {  // the file it failed to delete is left for the next attempt
             EXPECT_EQ(outcome, Outcome::installed);
@@ -239,28 +235,6 @@ TEST(Install, ACraftedJournalTouchesNothingElse) {
             EXPECT_TRUE(path.starts_with(game + "\\")) << path;
         }
     }
-}
-
-TEST(Install, ASecondAttemptStartsAfreshAndCancellingTouchesNothing) {
-    FakePlatform world = game_world();
-    world.directories.erase(gui);
-    install(world);
-    ASSERT_EQ(world.boxes, Boxes{refused});
-
-    world.dialog_answer.reset();
-    const auto before = world.files;
-    const Attempt cancelled = install(world);
-    EXPECT_EQ(cancelled.path_buffer, "");
-    EXPECT_EQ(cancelled.outcome, Outcome::left);
-    EXPECT_EQ(world.boxes, Boxes{refused});
-    EXPECT_EQ(world.files, before);
-    EXPECT_FALSE(world.exit_code);
-
-    world.directories.insert(gui);
-    world.dialog_answer = game;
-    install(world);
-    EXPECT_EQ(world.boxes, (Boxes{refused, done}));
-    EXPECT_EQ(world.exit_code, 0);
 }
 
 }  // namespace
