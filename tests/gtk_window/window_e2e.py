@@ -311,7 +311,9 @@ def case_focus(start, _root, _payload_dir, _opened):
     press(program.window, "Return", "Escape")
     program.quiet_for(1.0)
     move(["shift+Tab", "shift+Tab"], INSTALL)
-    click(program.find(lambda n: n.get_role() == Atspi.Role.TEXT))
+    note = program.find(lambda n: n.get_role() == Atspi.Role.TEXT)
+    check("\r" not in note.get_text(0, -1), "the note keeps Windows line ends")
+    click(note)
     wait_for("a click to focus the note", lambda: program.focused() == NOTE)
 
 
