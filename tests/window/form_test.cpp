@@ -1,28 +1,13 @@
-// The window table: Tab order, focus and geometry.
+// The window table: where each control lies at a given DPI.
 #include "window/form.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
-#include <vector>
 
 namespace veldor {
 namespace {
-
-std::vector<std::string> names_of(const std::vector<const Control*>& list) {
-    std::vector<std::string> names;
-    for (const Control* c : list) names.emplace_back(c->name);
-    return names;
-}
-
-TEST(Form, TabAndFocusOrderStartOnInstall) {
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(names_of(tab_order()),
-              (Names{"comInstall", "comExit", "Label1", "Text", "Label2", "comAbout"}));
-    EXPECT_EQ(names_of(focus_order()), (Names{"comInstall", "comExit", "Text", "comAbout"}));
-    EXPECT_EQ(find_control(main_window.initial_focus), focus_order().front());
-}
 
 // At 96 DPI the slogan's slot is 224 + 201 pixels and the note box ends at
 // 433; at 144 DPI 336 + 302 (301.5 rounded) and 650.
