@@ -212,52 +212,32 @@ def make_home(root):
     return home, opened
 
 
-def accept(program, dialog):
-    """OK without choosing: the installation completes where the chooser opened."""
-    press(dialog, "alt+o")
-    program.message_box("安装完毕")
-    check(program.ends(), "the program did not end normally")
-
-
 # --- the cases: each makes its world, then starts the program -------------
 
 
 def case_install(start, root, payload_dir, _opened):
-    """A refusal leaves the window for another attempt, whose chooser opens
-    again on the folder given by --folder: OK installs the payloads there."""
-    game, wrong = f"{root}/游戏 game", f"{root}/not-a-game"
-    os.makedirs(wrong)
-    for font in SUPERSEDED:
-        write(f"{game}/{font}", b"old font")
-    os.makedirs(f"{game}/data/cmn/fe")
-    program = start(f"--folder={game}")
-    program.choose_folder(wrong)
-    program.message_box("路径错误")
-    program.quiet_for(1.0)
-    check(not os.listdir(wrong), "the refused folder changed")
-    accept(program, program.open_chooser())
-    for path in PAYLOADS:
-        payload = f"{payload_dir}/{os.path.basename(path)}"
-        check(os.path.isfile(f"{game}/{path}") and filecmp.cmp(f"{game}/{path}", payload, shallow=False),
-              f"{path} is not {payload}")
-    check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
-
-
-def case_finds_game(start, root, payload_dir, _opened):
-    """Steam's list names a second library holding the game: the chooser opens
-    on it, and offers each library's games and each Wine prefix's drive_c."""
-    home, library = f"{root}/home", f"{root}/Library Two"
-    steam = f"{home}/.local/share/Steam"
+    """Steam's list names a second library: the chooser offers each library's
+    games and each Wine prefix's drive_c. A refusal leaves the window for
+    another attempt, whose chooser opens again on the folder given by
+    --folder: OK installs the payloads there."""
+    home, library, wrong = f"{root}/home", f"{root}/Library Two", f"{root}/not-a-game"
+    steam, game = f"{home}/.local/share/Steam", f"{root}/Library Two/steamapps/common/游戏 VELDOR"
     write(f"{steam}/steamapps/libraryfolders.vdf",
           f'"libraryfolders"\n{{\n\t"0"\n\t{{\n\t\t"path"\t\t"{steam}"\n\t}}\n'
           f'\t"1"\n\t{{\n\t\t"path"\t\t"{library}"\n\t\t"apps" {{ "1" "2" }}\n\t}}\n}}\n')
     os.makedirs(f"{home}/.steam")
     os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
-    game = f"{library}/steamapps/common/VELDOR"
-    for folder in (f"{steam}/steamapps/common/Tool", f"{game}/Data/CMN/fe", f"{game}/Data/GUI",
+    for folder in (f"{steam}/steamapps/common/Tool", f"{game}/data/cmn/fe", wrong,
                    f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty"):
         os.makedirs(folder)
-    program = start()
+    for font in SUPERSEDED:
+        write(f"{game}/{font}", b"old font")
+    program = start(f"--folder={game}")
+    program.choose_folder(wrong)
+    program.message_box("路径错误")
+    program.quiet_for(1.0)
+    check(not os.listdir(wrong), "the refused folder changed")
+
     dialog = program.open_chooser()
     chooser = wait_for("the chooser", lambda: next(
         (t for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE), None))
@@ -266,9 +246,14 @@ def case_finds_game(start, root, payload_dir, _opened):
     shortcuts = ["common", "common", "drive_c", "drive_c"]  # each library and prefix once
     wait_for(f"the shortcuts {shortcuts}",
              lambda: sorted(n for n in labels(sidebar) if n in ("common", "drive_c")) == shortcuts)
-    accept(program, dialog)
-    check(filecmp.cmp(f"{game}/config.dat", f"{payload_dir}/config.dat", shallow=False),
-          "the game found was not the folder installed into")
+    press(dialog, "alt+o")
+    program.message_box("安装完毕")
+    check(program.ends(), "the program did not end normally")
+    for path in PAYLOADS:
+        payload = f"{payload_dir}/{os.path.basename(path)}"
+        check(os.path.isfile(f"{game}/{path}") and filecmp.cmp(f"{game}/{path}", payload, shallow=False),
+              f"{path} is not {payload}")
+    check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
 
 
 def case_about(start, _root, _payload_dir, _opened):
