@@ -84,63 +84,50 @@ TEST(Install, PutsTheFourPayloadsInPlaceInOrderDeletesTheFontsAndEnds) {
     }
 }
 
-// Nothing is deleted or written; a refusal says so once, and why.
-TEST(Install, CancellingOrAFolderWithoutTheGameLayoutOrNoPathTouchesNothing) {
+// Nothing is deleted or written, not even for a while; a refusal says so once,
+// and why (what a silent run reports). The targets are looked at before
+// anything changes. (The game let go, Install works again: the end-to-end
+// test shows it with a real file held open.)
+TEST(Install, CancellingOrARefusalTouchesNothing) {
     const struct {
-        std::optional<std::string> answer;  // nullopt: cancelled
-        std::set<std::string> missing;
+        const char* what;
+        void (*arrange)(FakePlatform&);
+        Outcome outcome;
+        Boxes boxes;
         std::vector<std::string> reasons;
     } cases[] = {
-        {game, {data, cmn, fe, gui}, {"缺少文件夹 data\\cmn\\fe"}},
-        {game, {gui}, {"缺少文件夹 data\\gui"}},
-        {game, {fe}, {"缺少文件夹 data\\cmn\\fe"}},
-        {"", {}, {}},
-        {std::nullopt, {}, {}},
+        // clang-format off
+        {"cancelled", [](FakePlatform& w) { w.dialog_answer.reset(); }, Outcome::left, {}, {}},
+        {"no path", [](FakePlatform& w) { w.dialog_answer = ""; }, Outcome::refused, {refused}, {}},
+        {"not the game", [](FakePlatform& w) { w.directories = {game}; },
+         Outcome::refused, {refused}, {"缺少文件夹 data\\cmn\\fe"}},
+        {"no fonts folder", [](FakePlatform& w) { w.directories.erase(gui); },
+         Outcome::refused, {refused}, {"缺少文件夹 data\\gui"}},
+        {"no database folder", [](FakePlatform& w) { w.directories.erase(fe); },
+         Outcome::refused, {refused}, {"缺少文件夹 data\\cmn\\fe"}},
+        {"chi.db in use", [](FakePlatform& w) { w.files[chi] = {9}, w.in_use.insert(chi); },
+         Outcome::not_written, {in_use}, {"文件被占用 data\\cmn\\fe\\chi.db"}},
+        {"a font in use", [](FakePlatform& w) { w.in_use.insert(title_font); },
+         Outcome::not_written, {in_use}, {"文件被占用 data\\gui\\ZQ05_Tit.ttf"}},
+        {"eng.db read-only", [](FakePlatform& w) { w.read_only.insert(eng); },
+         Outcome::not_written, {refused}, {"只读文件 data\\cmn\\fe\\eng.db"}},
+        {"a font read-only", [](FakePlatform& w) { w.read_only.insert(sans_font); },
+         Outcome::not_written, {refused}, {"只读文件 data\\gui\\ZQSSanCB.ttf"}},
+        {"a folder for a file", [](FakePlatform& w) { w.directories.insert(body_font); },
+         Outcome::not_written, {refused}, {"不是普通文件 data\\gui\\ZQ05_Bod.ttf"}},
+        // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer.value_or("cancelled") + " without " +
-                     std::to_string(c.missing.size()) + " folders");
+        SCOPED_TRACE(c.what);
         FakePlatform world = game_world();
-        world.dialog_answer = c.answer;
         world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
-        for (const auto& dir : c.missing) world.directories.erase(dir);
-        const auto before = world.files;
-        EXPECT_EQ(install(world), c.answer ? Outcome::refused : Outcome::left);
-        EXPECT_EQ(world.boxes, c.answer ? Boxes{refused} : Boxes{});
+        c.arrange(world);
+        const Files before = world.files;
+        EXPECT_EQ(install(world), c.outcome);
+        EXPECT_EQ(world.boxes, c.boxes);
         EXPECT_EQ(world.reasons, c.reasons);
         EXPECT_EQ(world.files, before);
         EXPECT_TRUE(world.written.empty());
-        EXPECT_FALSE(world.exit_code);
-    }
-}
-
-// Found before anything changes. (The game let go, Install works again: the
-// end-to-end test shows it with a real file held open.)
-TEST(Install, ATargetOrFontInUseReadOnlyOrAFolderIsRefusedUntouched) {
-    const struct {
-        std::string path;
-        std::set<std::string> FakePlatform::*kind;  // in use, read-only; none: a folder of its name
-        Box box;
-        std::string reason;  // what a silent run reports
-    } cases[] = {{chi, &FakePlatform::in_use, in_use, "文件被占用 data\\cmn\\fe\\chi.db"},
-                 {title_font, &FakePlatform::in_use, in_use, "文件被占用 data\\gui\\ZQ05_Tit.ttf"},
-                 {eng, &FakePlatform::read_only, refused, "只读文件 data\\cmn\\fe\\eng.db"},
-                 {sans_font, &FakePlatform::read_only, refused, "只读文件 data\\gui\\ZQSSanCB.ttf"},
-                 {body_font, nullptr, refused, "不是普通文件 data\\gui\\ZQ05_Bod.ttf"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        FakePlatform world = game_world();
-        if (c.kind) {
-            world.files.emplace(c.path, Blob{9});
-            (world.*c.kind).insert(c.path);
-        } else {
-            world.directories.insert(c.path);
-        }
-        const Files before = world.files;
-        EXPECT_EQ(install(world), Outcome::not_written);
-        EXPECT_EQ(world.boxes, Boxes{c.box});
-        EXPECT_EQ(world.reasons, std::vector{c.reason});
-        EXPECT_EQ(world.files, before);
         EXPECT_FALSE(world.exit_code);
     }
 }
