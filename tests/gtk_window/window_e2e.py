@@ -97,15 +97,10 @@ def write(path, content, mode=0o644):
     os.chmod(path, mode)
 
 
-def luminance(rgb):
-    def linear(c):
-        c /= 255
-        return c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4
-    r, g, b = map(linear, rgb)
-    return 0.2126 * r + 0.7152 * g + 0.0722 * b
-
-
 def contrast(a, b):
+    def luminance(rgb):
+        r, g, b = (c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4 for c in (v / 255 for v in rgb))
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b
     light, dark = sorted((luminance(a), luminance(b)), reverse=True)
     return (light + 0.05) / (dark + 0.05)
 
@@ -256,30 +251,8 @@ def case_install(start, root, payload_dir, _opened):
     check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
 
 
-def case_about(start, _root, _payload_dir, _opened):
-    program = start()
-    for _ in range(2):
-        press(program.window, "alt+a")
-        program.message_box(ABOUT)
-        check(program.alive(), "About ended the program")
-    press(program.window, "alt+e")
-    check(program.ends(1), "Exit did not end the program with 1 (left without installing)")
-
-
-def case_site(start, _root, _payload_dir, opened):
-    program = start()
-    # A click, and a screen reader's action on the link, open the site.
-    link = program.find(lambda n: n.get_name() == SITE)
-    check(link.get_role() == Atspi.Role.LINK, f"the site label is a {link.get_role_name()}")
-    for open_site in (click, lambda node: node.get_action_iface().do_action(0)):
-        open_site(link)
-        address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
-        check(address == SITE, f"opened {address!r}")
-        os.remove(opened)
-        program.quiet_for(1.0)
-
-
-def case_focus(start, _root, _payload_dir, _opened):
+def case_controls(start, _root, _payload_dir, opened):
+    """Keys and focus, the note, the site label, About and Exit."""
     program = start()
 
     def move(keys, to):
@@ -300,6 +273,23 @@ def case_focus(start, _root, _payload_dir, _opened):
     check("\r" not in note.get_text(0, -1), "the note keeps Windows line ends")
     click(note)
     wait_for("a click to focus the note", lambda: program.focused() == NOTE)
+
+    # A click, and a screen reader's action on the link, open the site.
+    link = program.find(lambda n: n.get_name() == SITE)
+    check(link.get_role() == Atspi.Role.LINK, f"the site label is a {link.get_role_name()}")
+    for open_site in (click, lambda node: node.get_action_iface().do_action(0)):
+        open_site(link)
+        address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
+        check(address == SITE, f"opened {address!r}")
+        os.remove(opened)
+        program.quiet_for(1.0)
+
+    for _ in range(2):
+        press(program.window, "alt+a")
+        program.message_box(ABOUT)
+        check(program.alive(), "About ended the program")
+    press(program.window, "alt+e")
+    check(program.ends(1), "Exit did not end the program with 1 (left without installing)")
 
 
 def case_layout(start, _root, _payload_dir, _opened):
