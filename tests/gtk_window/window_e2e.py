@@ -252,7 +252,7 @@ def case_install(start, root, payload_dir, _opened):
 
 
 def case_controls(start, _root, _payload_dir, opened):
-    """Keys and focus, the note, the site label, About and Exit."""
+    """Keys and focus, the note and the slogan, the site label, About and Exit."""
     program = start()
 
     def move(keys, to):
@@ -273,6 +273,9 @@ def case_controls(start, _root, _payload_dir, opened):
     check("\r" not in note.get_text(0, -1), "the note keeps Windows line ends")
     click(note)
     wait_for("a click to focus the note", lambda: program.focused() == NOTE)
+    click(program.find(lambda n: n.get_name() == SLOGAN and n.get_role() == Atspi.Role.LABEL))
+    program.quiet_for(1.0)
+    check(not os.path.exists(opened), "the slogan opened the site")
 
     # A click, and a screen reader's action on the link, open the site.
     link = program.find(lambda n: n.get_name() == SITE)
