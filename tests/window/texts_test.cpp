@@ -1,4 +1,4 @@
-// The texts the window shows, measured as the game's GBK world measures them.
+// The patch note, measured as the game's GBK world measures it.
 #include <gtest/gtest.h>
 
 #include <cctype>
