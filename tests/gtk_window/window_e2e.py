@@ -216,13 +216,13 @@ def case_install(start, root, payload_dir, _opened):
     another attempt, whose chooser opens again on the folder given by
     --folder: OK installs the payloads there."""
     home, library, wrong = f"{root}/home", f"{root}/Library Two", f"{root}/not-a-game"
-    steam, game = f"{home}/.local/share/Steam", f"{root}/Library Two/steamapps/common/游戏 VELDOR"
+    steam, game = f"{home}/.local/share/Steam", f"{root}/游戏 VELDOR"  # in neither library
     write(f"{steam}/steamapps/libraryfolders.vdf",
           f'"libraryfolders"\n{{\n\t"0"\n\t{{\n\t\t"path"\t\t"{steam}"\n\t}}\n'
           f'\t"1"\n\t{{\n\t\t"path"\t\t"{library}"\n\t\t"apps" {{ "1" "2" }}\n\t}}\n}}\n')
     os.makedirs(f"{home}/.steam")
     os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
-    for folder in (f"{steam}/steamapps/common/Tool", f"{game}/data/cmn/fe", wrong,
+    for folder in (f"{steam}/steamapps/common/Tool", f"{library}/steamapps/common", f"{game}/data/cmn/fe", wrong,
                    f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty"):
         os.makedirs(folder)
     for font in SUPERSEDED:
