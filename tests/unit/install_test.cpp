@@ -120,8 +120,8 @@ TEST(Install, CancellingOrARefusalTouchesNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakePlatform world = game_world();
-        world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         c.arrange(world);
+        world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         const Files before = world.files;
         EXPECT_EQ(install(world), c.outcome);
         EXPECT_EQ(world.boxes, c.boxes);
