@@ -20,7 +20,6 @@ SITE = "http://tavlor.example/"
 PAYLOADS = ["data/cmn/fe/eng.db", "data/cmn/fe/chi.db", "data/gui/ZQ05_Bod.ttf", "config.dat"]
 SUPERSEDED = ["data/gui/ZQ05_Tit.ttf", "data/gui/ZQSSanCB.ttf"]
 ABOUT = r"Tavlor网—Tavlor论坛—TavlorFM工作组\n\n编译软件：\S[^\n]*\n\n作者：Ostrvik"
-SLOGAN = "Tavlor社区——我们每天都在进步"
 INSTALL, EXIT, ABOUT_BUTTON, NOTE = (
     "push button:安 装(I)", "push button:退 出(E)", "push button:关 于(A)", "text:补丁说明")
 SLOTS = {  # each control's clipping slot: left, top, width, height in pixels
@@ -98,15 +97,10 @@ def write(path, content, mode=0o644):
     os.chmod(path, mode)
 
 
-def luminance(rgb):
-    def linear(c):
-        c /= 255
-        return c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4
-    r, g, b = map(linear, rgb)
-    return 0.2126 * r + 0.7152 * g + 0.0722 * b
-
-
 def contrast(a, b):
+    def luminance(rgb):
+        r, g, b = (c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4 for c in (v / 255 for v in rgb))
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b
     light, dark = sorted((luminance(a), luminance(b)), reverse=True)
     return (light + 0.05) / (dark + 0.05)
 
@@ -182,11 +176,16 @@ class Program:
             time.sleep(0.1)
         check(self.alive(), "the program ended")
 
-    def choose_folder(self, folder):
-        """Install: types the folder into the chooser's location entry."""
+    def open_chooser(self):
+        """Install: the folder dialog, once it has loaded its folder."""
         press(self.window, "alt+i")
         dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
-        time.sleep(0.3)  # the chooser loads its folder
+        time.sleep(0.3)
+        return dialog
+
+    def choose_folder(self, folder):
+        """Types the folder into the chooser's location entry."""
+        dialog = self.open_chooser()
         press(dialog, "ctrl+l")
         time.sleep(0.2)
         run("xdotool", "type", "--delay", "20", folder)
@@ -208,22 +207,41 @@ def make_home(root):
     return home, opened
 
 
-# --- the cases -------------------------------------------------------------
+# --- the cases: each makes its world, then starts the program -------------
 
 
-def case_install(program, root, payload_dir, _opened):
-    wrong = f"{root}/not-a-game"
-    os.makedirs(wrong)
-    program.choose_folder(wrong)
-    program.message_box("路径错误")
-    program.quiet_for(1.0)  # the window stays for a second attempt
-    check(windows_named(WINDOW_TITLE) and not os.listdir(wrong), "the window went, or the folder changed")
-
-    game = f"{root}/game"
-    os.makedirs(f"{game}/data/cmn/fe")
+def case_install(start, root, payload_dir, _opened):
+    """Steam's list names a second library: the chooser offers each library's
+    games and each Wine prefix's drive_c. A refusal leaves the window for
+    another attempt, whose chooser opens again on the folder given by
+    --folder: OK installs the payloads there."""
+    home, library, wrong = f"{root}/home", f"{root}/Library Two", f"{root}/not-a-game"
+    steam, game = f"{home}/.local/share/Steam", f"{root}/游戏 VELDOR"  # in neither library
+    write(f"{steam}/steamapps/libraryfolders.vdf",
+          f'"libraryfolders"\n{{\n\t"0"\n\t{{\n\t\t"path"\t\t"{steam}"\n\t}}\n'
+          f'\t"1"\n\t{{\n\t\t"path"\t\t"{library}"\n\t\t"apps" {{ "1" "2" }}\n\t}}\n}}\n')
+    os.makedirs(f"{home}/.steam")
+    os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
+    for folder in (f"{steam}/steamapps/common/Tool", f"{library}/steamapps/common", f"{game}/data/cmn/fe", wrong,
+                   f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty"):
+        os.makedirs(folder)
     for font in SUPERSEDED:
         write(f"{game}/{font}", b"old font")
-    program.choose_folder(game)
+    program = start(f"--folder={game}")
+    program.choose_folder(wrong)
+    program.message_box("路径错误")
+    program.quiet_for(1.0)
+    check(not os.listdir(wrong), "the refused folder changed")
+
+    dialog = program.open_chooser()
+    chooser = wait_for("the chooser", lambda: next(
+        (t for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE), None))
+    sidebar = wait_for("the places", lambda: next(
+        (n for n in walk(chooser) if n.get_role() == Atspi.Role.SCROLL_PANE and n.get_name() == "Places"), None))
+    shortcuts = ["common", "common", "drive_c", "drive_c"]  # each library and prefix once
+    wait_for(f"the shortcuts {shortcuts}",
+             lambda: sorted(n for n in labels(sidebar) if n in ("common", "drive_c")) == shortcuts)
+    press(dialog, "alt+o")
     program.message_box("安装完毕")
     check(program.ends(), "the program did not end normally")
     for path in PAYLOADS:
@@ -233,86 +251,10 @@ def case_install(program, root, payload_dir, _opened):
     check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
 
 
-def accept_where_the_chooser_opens(program, dialog):
-    """Presses OK without choosing; the installation completes."""
-    time.sleep(0.3)  # the chooser loads its folder
-    press(dialog, "alt+o")
-    program.message_box("安装完毕")
-    check(program.ends(), "the program did not end normally")
+def case_controls(start, _root, _payload_dir, opened):
+    """Keys and focus, the note and the slogan, the site label, About and Exit."""
+    program = start()
 
-
-def case_folder_option(program, root, payload_dir, _opened):
-    """Started with --folder (see ARGUMENTS), the chooser opens on it: OK installs there."""
-    press(program.window, "alt+i")
-    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
-    accept_where_the_chooser_opens(program, dialog)
-    check(all(filecmp.cmp(f"{root}/game/{path}", f"{payload_dir}/{os.path.basename(path)}", shallow=False)
-              for path in PAYLOADS), "the folder given is not where it installed")
-
-
-def case_finds_game(program, root, payload_dir, _opened):
-    """Steam's list names a second library holding the game: the chooser opens
-    on it, and offers each library's games and each Wine prefix's drive_c."""
-    home, library = f"{root}/home", f"{root}/Library Two"
-    steam = f"{home}/.local/share/Steam"
-    write(f"{steam}/steamapps/libraryfolders.vdf",
-          f'"libraryfolders"\n{{\n\t"0"\n\t{{\n\t\t"path"\t\t"{steam}"\n\t}}\n'
-          f'\t"1"\n\t{{\n\t\t"path"\t\t"{library}"\n\t\t"apps" {{ "1" "2" }}\n\t}}\n}}\n')
-    os.makedirs(f"{home}/.steam")
-    os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
-    game = f"{library}/steamapps/common/VELDOR"
-    for folder in (f"{steam}/steamapps/common/Tool", f"{game}/Data/CMN/fe", f"{game}/Data/GUI",
-                   f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty"):
-        os.makedirs(folder)
-
-    press(program.window, "alt+i")
-    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
-    chooser = wait_for("the chooser", lambda: next(
-        (t for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE), None))
-    sidebar = wait_for("the places", lambda: next(
-        (n for n in walk(chooser) if n.get_role() == Atspi.Role.SCROLL_PANE and n.get_name() == "Places"), None))
-    shortcuts = ["common", "common", "drive_c", "drive_c"]  # each library and prefix once
-    wait_for(f"the shortcuts {shortcuts}",
-             lambda: sorted(n for n in labels(sidebar) if n in ("common", "drive_c")) == shortcuts)
-    accept_where_the_chooser_opens(program, dialog)
-    check(filecmp.cmp(f"{game}/config.dat", f"{payload_dir}/config.dat", shallow=False),
-          "the game found was not the folder installed into")
-
-
-def case_exit_after_failure(program, root, _payload_dir, _opened):
-    game = f"{root}/half-game"  # the fonts folder is missing
-    write(f"{game}/data/cmn/fe/eng.db", b"the game's own")
-    before = list(os.walk(game))
-    program.choose_folder(game)
-    program.message_box("路径错误")
-    press(program.window, "alt+e")
-    check(program.ends(1), "Exit did not end the program with 1 (left without installing)")
-    with open(f"{game}/data/cmn/fe/eng.db", "rb") as f:
-        check(list(os.walk(game)) == before and f.read() == b"the game's own", "the game folder changed")
-
-
-def case_about(program, _root, _payload_dir, _opened):
-    for _ in range(2):
-        press(program.window, "alt+a")
-        program.message_box(ABOUT)
-        check(program.alive(), "About ended the program")
-    press(program.window, "alt+e")
-    check(program.ends(1), "Exit did not end the program with 1 (left without installing)")
-
-
-def case_site(program, _root, _payload_dir, opened):
-    # A click, and a screen reader's action on the link, open the site.
-    link = program.find(lambda n: n.get_name() == SITE)
-    check(link.get_role() == Atspi.Role.LINK, f"the site label is a {link.get_role_name()}")
-    for open_site in (click, lambda node: node.get_action_iface().do_action(0)):
-        open_site(link)
-        address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
-        check(address == SITE, f"opened {address!r}")
-        os.remove(opened)
-        program.quiet_for(1.0)
-
-
-def case_focus(program, _root, _payload_dir, _opened):
     def move(keys, to):
         press(program.window, *keys)
         wait_for(f"{' '.join(keys)} to {to}", lambda: program.focused() == to)
@@ -327,12 +269,35 @@ def case_focus(program, _root, _payload_dir, _opened):
     press(program.window, "Return", "Escape")
     program.quiet_for(1.0)
     move(["shift+Tab", "shift+Tab"], INSTALL)
-    click(program.find(lambda n: n.get_role() == Atspi.Role.TEXT))
+    note = program.find(lambda n: n.get_role() == Atspi.Role.TEXT)
+    check("\r" not in note.get_text(0, -1), "the note keeps Windows line ends")
+    click(note)
     wait_for("a click to focus the note", lambda: program.focused() == NOTE)
+    click(program.find(lambda n: n.get_name() == SLOGAN and n.get_role() == Atspi.Role.LABEL))
+    program.quiet_for(1.0)
+    check(not os.path.exists(opened), "the slogan opened the site")
+
+    # A click, and a screen reader's action on the link, open the site.
+    link = program.find(lambda n: n.get_name() == SITE)
+    check(link.get_role() == Atspi.Role.LINK, f"the site label is a {link.get_role_name()}")
+    for open_site in (click, lambda node: node.get_action_iface().do_action(0)):
+        open_site(link)
+        address = wait_for("the browser to be asked", lambda: os.path.exists(opened) and open(opened).read())
+        check(address == SITE, f"opened {address!r}")
+        os.remove(opened)
+        program.quiet_for(1.0)
+
+    for _ in range(2):
+        press(program.window, "alt+a")
+        program.message_box(ABOUT)
+        check(program.alive(), "About ended the program")
+    press(program.window, "alt+e")
+    check(program.ends(1), "Exit did not end the program with 1 (left without installing)")
 
 
-def case_layout(program, _root, _payload_dir, _opened):
-    # In the high-contrast theme (see main) the link and the slogan read.
+def case_layout(start, _root, _payload_dir, _opened):
+    # In the high-contrast theme the link and the slogan read.
+    program = start(theme="HighContrastInverse")
     for name in (SITE, SLOGAN):
         ratio = text_contrast(program.find(lambda n: n.get_name() == name))
         check(ratio >= 3, f"{name} is drawn at {ratio:.1f}:1 against its background")
@@ -369,32 +334,26 @@ def case_layout(program, _root, _payload_dir, _opened):
 CASES = {name[len("case_"):]: case for name, case in globals().items() if name.startswith("case_")}
 
 
-def game_option(root):
-    os.makedirs(f"{root}/game/data/cmn/fe")
-    os.makedirs(f"{root}/game/data/gui")
-    return [f"--folder={root}/game"]
-
-
-ARGUMENTS = {"folder_option": game_option}  # the program's command line, made before it starts
-
-
 def main():
     if len(sys.argv) != 4 or sys.argv[3] not in CASES:
         sys.exit(f"usage: {sys.argv[0]} PROGRAM PAYLOAD_DIR {{{'|'.join(CASES)}}}")
     program_path, payload_dir, case = sys.argv[1:]
     root = tempfile.mkdtemp(prefix="veldor-e2e-")
-    program = None
+    started = []
+
+    def start(*arguments, theme=None):
+        started.append(Program(os.path.abspath(program_path), home, arguments, theme))
+        return started[-1]
+
     try:
         home, opened = make_home(root)
-        arguments = ARGUMENTS.get(case, lambda _root: [])(root)
-        program = Program(os.path.abspath(program_path), home, arguments,
-                          "HighContrastInverse" if case == "layout" else None)
-        CASES[case](program, root, payload_dir, opened)
+        CASES[case](start, root, payload_dir, opened)
     except Failure as failure:
         sys.exit(f"FAIL {case}: {failure}")
     finally:
-        if program is not None and program.alive():
-            program.process.kill()
+        for program in started:
+            if program.alive():
+                program.process.kill()
         shutil.rmtree(root, ignore_errors=True)
     print(f"ok {case}")
 

@@ -57,7 +57,6 @@ public:
     std::vector<std::string> reasons;
     std::vector<std::string> dialog_starts;  // where each folder dialog opened
     std::vector<std::string> written;        // staged files, in order
-    std::vector<std::string> opened;
     std::string current_directory = "C:\\";
     std::optional<int> exit_code;  // set when the program ended
 
@@ -83,7 +82,7 @@ public:
     bool flush_folder(const std::string& path) override;
     std::optional<Digest> sha256(Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
-    void open_document(std::string_view address) override { opened.emplace_back(address); }
+    void open_document(std::string_view) override {}
     void end_program(int code) override {
         if (powered) exit_code = code;
     }

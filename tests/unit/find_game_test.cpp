@@ -17,18 +17,6 @@ const std::string common = steam + "\\steamapps\\common", other = library + "\\s
 const std::string wine = home + "\\.wine\\drive_c", lutris = home + "\\Games\\lutris\\drive_c";
 const std::string bottle = home + "\\.local\\share\\bottles\\bottles\\b1\\drive_c";
 
-std::string list_of(const Paths& libraries) {
-    std::string list = "\"libraryfolders\" {";
-    for (std::size_t i = 0; i < libraries.size(); ++i) {
-        list += " \"";
-        list += std::to_string(i);
-        list += "\" { \"path\" \"";
-        list += libraries[i];
-        list += "\" }";
-    }
-    return list + " }";
-}
-
 void add_folder(FakePlatform& world, const std::string& path) {
     for (std::size_t cut = path.find('\\'); cut != std::string::npos;
          cut = path.find('\\', cut + 1))
@@ -49,7 +37,8 @@ FakePlatform a_home() {
     for (const std::string& folder :
          {common + "\\Tool", other + "\\Other Game", wine, lutris, home + "\\Games\\empty", bottle})
         add_folder(world, folder);
-    const std::string list = list_of({steam, library});
+    const std::string list = R"("libraryfolders" { "0" { "path" ")" + steam +
+                             R"(" } "1" { "path" ")" + library + R"(" } })";
     world.files[steam + "\\steamapps\\libraryfolders.vdf"] = Blob(list.begin(), list.end());
     return world;
 }

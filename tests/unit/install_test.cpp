@@ -23,7 +23,7 @@ const std::string data = game + "\\data", cmn = data + "\\cmn", fe = cmn + "\\fe
 const std::string gui = data + "\\gui";
 const std::string title_font = gui + "\\ZQ05_Tit.ttf", sans_font = gui + "\\ZQSSanCB.ttf";
 const std::string eng = fe + "\\eng.db", chi = fe + "\\chi.db";
-const std::string body_font = gui + "\\ZQ05_Bod.ttf", config = game + "\\config.dat";
+const std::string body_font = gui + "\\ZQ05_Bod.ttf";
 
 // A game folder with both superseded fonts and an older eng.db, chosen in
 // the folder dialog.
@@ -35,27 +35,26 @@ FakePlatform game_world() {
     return world;
 }
 
+// Where the payloads go in the game's folder `base`, in the order they go in.
+std::vector<std::pair<std::string, unsigned>> payload_places(const std::string& base) {
+    return {{base + "\\data\\cmn\\fe\\eng.db", 101},
+            {base + "\\data\\cmn\\fe\\chi.db", 103},
+            {base + "\\data\\gui\\ZQ05_Bod.ttf", 102},
+            {base + "\\config.dat", 104}};
+}
+
 // What the whole patch makes of `before`.
-Files patched(Files before) {
-    before.erase(title_font);
-    before.erase(sans_font);
-    const auto payload = FakePlatform::intact_resources();
-    for (const auto& [path, id] :
-         {std::pair{eng, 101}, {chi, 103}, {body_font, 102}, {config, 104}})
-        before[path] = payload.at(id);
+Files patched(Files before, const std::string& base = game) {
+    before.erase(base + "\\data\\gui\\ZQ05_Tit.ttf");
+    before.erase(base + "\\data\\gui\\ZQSSanCB.ttf");
+    for (const auto& [path, id] : payload_places(base))
+        before[path] = FakePlatform::intact_resources().at(id);
     return before;
 }
 
-// Runs the command with a path_buffer left from before; answers what it
-// holds and the outcome, the program's exit code.
-struct Attempt {
+Outcome install(FakePlatform& world) {
     std::string path_buffer;
-    Outcome outcome;
-};
-Attempt install(FakePlatform& world) {
-    std::string path_buffer = "left from before";
-    const Outcome outcome = Install(world, path_buffer);
-    return {path_buffer, outcome};
+    return Install(world, path_buffer);
 }
 
 // The files moved into place, in order.
@@ -67,84 +66,68 @@ std::vector<std::string> moved_in(const FakePlatform& world) {
     return targets;
 }
 
+// In the game's folder with both fonts, and at a drive's root without them.
 TEST(Install, PutsTheFourPayloadsInPlaceInOrderDeletesTheFontsAndEnds) {
-    FakePlatform world = game_world();
-    const Files before = world.files;
-    EXPECT_EQ(install(world).path_buffer, game);
-    EXPECT_EQ(world.boxes, Boxes{done});
-    EXPECT_EQ(world.exit_code, 0);
-    EXPECT_EQ(moved_in(world), (std::vector{eng, chi, body_font, config}));
-    EXPECT_EQ(world.files, patched(before));  // nothing of the installer's own is left
-}
-
-TEST(Install, AtTheRootOfADriveWithoutTheFonts) {
-    FakePlatform world;
-    world.dialog_answer = "E:\\";
-    world.directories = {"E:\\", "E:\\data\\cmn\\fe", "E:\\data\\gui"};
-    EXPECT_EQ(install(world).outcome, Outcome::installed);
-    EXPECT_EQ(world.boxes, Boxes{done});
-    EXPECT_EQ(moved_in(world),
-              (std::vector<std::string>{"E:\\data\\cmn\\fe\\eng.db", "E:\\data\\cmn\\fe\\chi.db",
-                                        "E:\\data\\gui\\ZQ05_Bod.ttf", "E:\\config.dat"}));
-}
-
-// Nothing is deleted or written, and it says so once, and why.
-TEST(Install, AFolderWithoutTheGameLayoutOrNoPathIsRefusedUntouched) {
-    const struct {
-        std::string answer;
-        std::set<std::string> missing;
-        std::vector<std::string> reasons;
-    } cases[] = {
-        {game, {data, cmn, fe, gui}, {"缺少文件夹 data\\cmn\\fe"}},
-        {game, {gui}, {"缺少文件夹 data\\gui"}},
-        {game, {fe}, {"缺少文件夹 data\\cmn\\fe"}},
-        {"", {}, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer + " without " + std::to_string(c.missing.size()) + " folders");
-        FakePlatform world = game_world();
-        world.dialog_answer = c.answer;
-        world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
-        for (const auto& dir : c.missing) world.directories.erase(dir);
-        const auto before = world.files;
-        const Attempt attempt = install(world);
-        EXPECT_EQ(attempt.path_buffer, c.answer);
-        EXPECT_EQ(attempt.outcome, Outcome::refused);
-        EXPECT_EQ(world.boxes, Boxes{refused});
-        EXPECT_EQ(world.reasons, c.reasons);
-        EXPECT_EQ(world.files, before);
-        EXPECT_TRUE(world.written.empty());
-        EXPECT_FALSE(world.exit_code);
+    FakePlatform at_root;
+    at_root.dialog_answer = "E:\\";
+    at_root.directories = {"E:\\", "E:\\data\\cmn\\fe", "E:\\data\\gui"};
+    for (auto [world, base] : {std::pair{game_world(), game}, {at_root, std::string("E:")}}) {
+        SCOPED_TRACE(base);
+        const Files before = world.files;
+        EXPECT_EQ(install(world), Outcome::installed);
+        EXPECT_EQ(world.boxes, Boxes{done});
+        EXPECT_EQ(world.exit_code, 0);
+        std::vector<std::string> in_order;
+        for (const auto& place : payload_places(base)) in_order.push_back(place.first);
+        EXPECT_EQ(moved_in(world), in_order);
+        EXPECT_EQ(world.files, patched(before, base));  // nothing of the installer's own is left
     }
 }
 
-// Found before anything changes. (The game let go, Install works again: the
-// end-to-end test shows it with a real file held open.)
-TEST(Install, ATargetOrFontInUseReadOnlyOrAFolderIsRefusedUntouched) {
+// Nothing is deleted or written, not even for a while; a refusal says so once,
+// and why (what a silent run reports). The targets are looked at before
+// anything changes. (The game let go, Install works again: the end-to-end
+// test shows it with a real file held open.)
+TEST(Install, CancellingOrARefusalTouchesNothing) {
     const struct {
-        std::string path;
-        std::set<std::string> FakePlatform::*kind;  // in use, read-only; none: a folder of its name
-        Box box;
-        std::string reason;  // what a silent run reports
-    } cases[] = {{chi, &FakePlatform::in_use, in_use, "文件被占用 data\\cmn\\fe\\chi.db"},
-                 {title_font, &FakePlatform::in_use, in_use, "文件被占用 data\\gui\\ZQ05_Tit.ttf"},
-                 {eng, &FakePlatform::read_only, refused, "只读文件 data\\cmn\\fe\\eng.db"},
-                 {sans_font, &FakePlatform::read_only, refused, "只读文件 data\\gui\\ZQSSanCB.ttf"},
-                 {body_font, nullptr, refused, "不是普通文件 data\\gui\\ZQ05_Bod.ttf"}};
+        const char* what;
+        void (*arrange)(FakePlatform&);
+        Outcome outcome;
+        Boxes boxes;
+        std::vector<std::string> reasons;
+    } cases[] = {
+        // clang-format off
+        {"cancelled", [](FakePlatform& w) { w.dialog_answer.reset(); }, Outcome::left, {}, {}},
+        {"no path", [](FakePlatform& w) { w.dialog_answer = ""; }, Outcome::refused, {refused}, {}},
+        {"not the game", [](FakePlatform& w) { w.directories = {game}; },
+         Outcome::refused, {refused}, {"缺少文件夹 data\\cmn\\fe"}},
+        {"no fonts folder", [](FakePlatform& w) { w.directories.erase(gui); },
+         Outcome::refused, {refused}, {"缺少文件夹 data\\gui"}},
+        {"no database folder", [](FakePlatform& w) { w.directories.erase(fe); },
+         Outcome::refused, {refused}, {"缺少文件夹 data\\cmn\\fe"}},
+        {"chi.db in use", [](FakePlatform& w) { w.files[chi] = {9}, w.in_use.insert(chi); },
+         Outcome::not_written, {in_use}, {"文件被占用 data\\cmn\\fe\\chi.db"}},
+        {"a font in use", [](FakePlatform& w) { w.in_use.insert(title_font); },
+         Outcome::not_written, {in_use}, {"文件被占用 data\\gui\\ZQ05_Tit.ttf"}},
+        {"eng.db read-only", [](FakePlatform& w) { w.read_only.insert(eng); },
+         Outcome::not_written, {refused}, {"只读文件 data\\cmn\\fe\\eng.db"}},
+        {"a font read-only", [](FakePlatform& w) { w.read_only.insert(sans_font); },
+         Outcome::not_written, {refused}, {"只读文件 data\\gui\\ZQSSanCB.ttf"}},
+        {"a folder for a file", [](FakePlatform& w) { w.directories.insert(body_font); },
+         Outcome::not_written, {refused}, {"不是普通文件 data\\gui\\ZQ05_Bod.ttf"}},
+        // clang-format on
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(c.what);
         FakePlatform world = game_world();
-        if (c.kind) {
-            world.files.emplace(c.path, Blob{9});
-            (world.*c.kind).insert(c.path);
-        } else {
-            world.directories.insert(c.path);
-        }
+        c.arrange(world);
+        world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         const Files before = world.files;
-        EXPECT_EQ(install(world).outcome, Outcome::not_written);
-        EXPECT_EQ(world.boxes, Boxes{c.box});
-        EXPECT_EQ(world.reasons, std::vector{c.reason});
+        EXPECT_EQ(install(world), c.outcome);
+        EXPECT_EQ(world.boxes, c.boxes);
+        EXPECT_EQ(world.reasons, c.reasons);
         EXPECT_EQ(world.files, before);
+        EXPECT_TRUE(world.written.empty());
         EXPECT_FALSE(world.exit_code);
     }
 }
@@ -176,7 +159,7 @@ TEST(Install, AFailureOfAnyOperationLeavesTheFolderWholeOldOrWholeNew) {
         FakePlatform world = game_world();
         const Files before = world.files;
         world.fail_at = i;
-        const Outcome outcome = install(world).outcome;
+        const Outcome outcome = install(world);
         const auto n = static_cast<std::ptrdiff_t>(i);
         if (n > commit_point) {  // the file it failed to delete is left for the next attempt
             EXPECT_EQ(outcome, Outcome::installed);
@@ -239,28 +222,6 @@ TEST(Install, ACraftedJournalTouchesNothingElse) {
             EXPECT_TRUE(path.starts_with(game + "\\")) << path;
         }
     }
-}
-
-TEST(Install, ASecondAttemptStartsAfreshAndCancellingTouchesNothing) {
-    FakePlatform world = game_world();
-    world.directories.erase(gui);
-    install(world);
-    ASSERT_EQ(world.boxes, Boxes{refused});
-
-    world.dialog_answer.reset();
-    const auto before = world.files;
-    const Attempt cancelled = install(world);
-    EXPECT_EQ(cancelled.path_buffer, "");
-    EXPECT_EQ(cancelled.outcome, Outcome::left);
-    EXPECT_EQ(world.boxes, Boxes{refused});
-    EXPECT_EQ(world.files, before);
-    EXPECT_FALSE(world.exit_code);
-
-    world.directories.insert(gui);
-    world.dialog_answer = game;
-    install(world);
-    EXPECT_EQ(world.boxes, (Boxes{refused, done}));
-    EXPECT_EQ(world.exit_code, 0);
 }
 
 }  // namespace

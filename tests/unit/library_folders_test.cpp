@@ -63,38 +63,32 @@ TEST(LibraryFolders, ATruncatedListKeepsTheLibrariesReadBeforeTheCut) {
               Paths{windows_libraries[0]});
 }
 
+std::string times(std::size_t n, std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += text;
+    return out;
+}
+
 TEST(LibraryFolders, DamageAndBombsEndTheReadingWithinItsBounds) {
     const std::string first = R"("libraryfolders" { "0" { "path" "A" } )";
-    const std::string padding(library_list_size_limit, ' ');
-    std::string many = "\"libraryfolders\" {";
-    for (int i = 0; i < 100; ++i) many += " \"" + std::to_string(i) + "\" \"L\"";
     const struct {
         const char* what;
         std::string list;
         std::size_t found;
     } cases[] = {
-        {"a million braces deep", first + std::string(1'000'000, '{'), 1},
-        {"a million keyed blocks deep",
-         [&] {
-             std::string s = first;
-             for (int i = 0; i < 1'000'000; ++i) s += "k{";
-             return s;
-         }(),
-         1},
+        {"a million braces deep", first + times(1'000'000, "{"), 1},
+        {"a million keyed blocks deep", first + times(1'000'000, "k{"), 1},
         {"too deep before a path",
-         R"("libraryfolders" { "0" { )" +
-             [] {
-                 std::string s;
-                 for (std::size_t i = 0; i < library_list_depth_limit; ++i) s += "k{";
-                 return s;
-             }() +
+         R"("libraryfolders" { "0" { )" + times(library_list_depth_limit, "k{") +
              R"(} "1" { "path" "B" } })",
          0},
-        {"a million closing braces", first + std::string(1'000'000, '}'), 1},
-        {"a quote never closed", first + "\"1\" { \"path\" \"B" + std::string(100'000, 'x'), 1},
-        {"a library past the size limit", first + padding + R"("1" { "path" "B" } })", 1},
+        {"a million closing braces", first + times(1'000'000, "}"), 1},
+        {"a quote never closed", first + "\"1\" { \"path\" \"B" + times(100'000, "x"), 1},
+        {"a library past the size limit",
+         first + times(library_list_size_limit, " ") + R"("1" { "path" "B" } })", 1},
         {"a brace with no key", first + R"({ "1" { "path" "B" } })", 1},
-        {"a hundred libraries", many + "}", library_count_limit},
+        {"a hundred libraries", "\"libraryfolders\" {" + times(100, R"( "1" "L")") + "}",
+         library_count_limit},
         {"NUL and stray bytes",
          first + std::string("\0\xff\x01", 3) + R"( junk "1" { "path" "B" })", 2},
     };

@@ -1,3 +1,4 @@
+// A payload that cannot be produced is a failure, never a file half there.
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
@@ -6,15 +7,20 @@
 namespace veldor::testing {
 namespace {
 
-TEST(SaveFileFromRes, AnUnknownPayloadOrTypeStagesNothing) {
-    const std::pair<std::uint16_t, const char*> cases[] = {{105, "custom"}, {101, "icon"}};
-    for (const auto& [id, type] : cases) {
-        SCOPED_TRACE(type);
+TEST(SaveFileFromRes, AMissingPayloadOrAFailedWriteIsAFailureAndLeavesNothing) {
+    const struct {
+        std::uint16_t id;
+        std::optional<std::size_t> fail_at;  // 1: the staging of the file
+        std::string reason;
+    } cases[] = {{105, {}, "安装程序缺少 x.dat"}, {101, 1, "无法写入 x.dat"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
         FakePlatform world;
         world.directories = {"C:\\"};
-        EXPECT_FALSE(SaveFileFromRes(world, id, type, "x.dat"));
+        world.fail_at = c.fail_at;
+        EXPECT_FALSE(SaveFileFromRes(world, c.id, "custom", "x.dat"));
         EXPECT_TRUE(world.files.empty());
-        EXPECT_EQ(world.reasons, std::vector<std::string>{"安装程序缺少 x.dat"});
+        EXPECT_EQ(world.reasons, std::vector{c.reason});
     }
 }
 

@@ -31,7 +31,7 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         {"/D=", false, false, true, ""},
         {"/S /D=   ", true, false, true, ""},
         {"/DIR=\"\" /S", true, false, true, ""},
-        {"/S", true, false, true, ""},  // silent, but where to?
+        {"/S", true, false, true, ""},                           // silent, but where to?
         {"/S /DIR=C:\\A /D=C:\\B", true, false, true, "C:\\B"},  // two folders
         {"/S /X /D=C:\\A", true, false, true, "C:\\A"},
         {"/SILENTLY /D=C:\\A", false, false, true, "C:\\A"},
