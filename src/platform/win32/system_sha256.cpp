@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/system_library.h"
+
 namespace veldor::win32 {
 namespace {
 
@@ -29,11 +31,7 @@ bool find(HMODULE dll, const char* name, F& function) {
 }
 
 bool load(Cng& functions) {
-    wchar_t path[MAX_PATH + 16];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    lstrcpyW(path + length, L"\\bcrypt.dll");
-    HMODULE dll = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE dll = load_system_library(L"bcrypt.dll");
     return dll && find(dll, "BCryptOpenAlgorithmProvider", functions.open_algorithm) &&
            find(dll, "BCryptCloseAlgorithmProvider", functions.close_algorithm) &&
            find(dll, "BCryptCreateHash", functions.create_hash) &&
