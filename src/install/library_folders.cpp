@@ -1,7 +1,6 @@
 #include "install/library_folders.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace veldor {
 namespace {
@@ -129,28 +128,31 @@ std::vector<std::string> library_folders(std::string_view vdf) {
     // block "libraryfolders", each library in it a numbered block.
     std::size_t depth = 0;
     bool in_list = false, numbered = false;
-    std::optional<std::string_view> key;
+    // The key waiting for its value or block, when `keyed`.
+    std::string_view key;
+    bool keyed = false;
     Tokens tokens(vdf);
     while (found.size() < library_count_limit) {
         const Token token = tokens.next();
         if (token.kind == Kind::end || token.kind == Kind::damaged) break;
         if (token.kind == Kind::open) {
-            if (!key || depth == library_list_depth_limit) break;
-            if (depth == 0) in_list = same_key(*key, "libraryfolders");
-            if (depth == 1) numbered = is_number(*key);
+            if (!keyed || depth == library_list_depth_limit) break;
+            if (depth == 0) in_list = same_key(key, "libraryfolders");
+            if (depth == 1) numbered = is_number(key);
             ++depth;
-            key.reset();
+            keyed = false;
         } else if (token.kind == Kind::close) {
-            if (key || depth == 0) break;
+            if (keyed || depth == 0) break;
             --depth;
-        } else if (!key) {
-            if (!is_condition(token.text)) key = token.text;
+        } else if (!keyed) {
+            key = token.text;
+            keyed = !is_condition(key);
         } else {
-            const bool old_form = in_list && depth == 1 && is_number(*key);
-            const bool new_form = in_list && depth == 2 && numbered && same_key(*key, "path");
+            const bool old_form = in_list && depth == 1 && is_number(key);
+            const bool new_form = in_list && depth == 2 && numbered && same_key(key, "path");
             if ((old_form || new_form) && !token.text.empty())
                 found.push_back(token.quoted ? unescaped(token.text) : std::string(token.text));
-            key.reset();
+            keyed = false;
         }
     }
     return found;
