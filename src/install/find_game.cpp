@@ -42,9 +42,12 @@ bool same_folder(std::string_view a, std::string_view b) {
 // No substr here: its out-of-range error is not linked into the Windows program.
 
 // The last component of a path as a face spells it.
+// (Scanned by hand, as the other scans here: the library's would import
+// memchr into the Windows program for them.)
 std::string_view name_of(std::string_view path) {
-    if (const std::size_t cut = path.find_last_of("\\/"); cut != std::string_view::npos)
-        path.remove_prefix(cut + 1);
+    std::size_t start = path.size();
+    while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/') --start;
+    path.remove_prefix(start);
     return path;
 }
 
@@ -53,9 +56,10 @@ std::string_view name_of(std::string_view path) {
 // match a name ("Data" and "data" on Linux): that is not guessed at.
 std::string find_below(Platform& platform, std::string folder, std::string_view below) {
     while (!below.empty() && !folder.empty()) {
-        const std::size_t cut = below.find('\\');
-        const std::string_view name(below.data(), std::min(cut, below.size()));
-        below.remove_prefix(cut == std::string_view::npos ? below.size() : cut + 1);
+        std::size_t cut = 0;
+        while (cut < below.size() && below[cut] != '\\') ++cut;
+        const std::string_view name(below.data(), cut);
+        below.remove_prefix(cut == below.size() ? cut : cut + 1);
         std::string found;
         for (std::string& inside : platform.subfolders(folder, folders_listed_limit)) {
             if (!same_folder(name_of(inside), name)) continue;

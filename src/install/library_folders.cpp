@@ -84,8 +84,7 @@ private:
             if (is_space(text_[at_])) {
                 ++at_;
             } else if (text_[at_] == '/' && at_ + 1 < text_.size() && text_[at_ + 1] == '/') {
-                const std::size_t end = text_.find('\n', at_);
-                at_ = end == std::string_view::npos ? text_.size() : end + 1;
+                while (at_ < text_.size() && text_[at_] != '\n') ++at_;  // no memchr import
             } else {
                 return;
             }

@@ -17,7 +17,8 @@ std::uintptr_t __stack_chk_guard;
 // A smashed stack ends the process at once: nothing of it is trusted, not
 // even the code ExitProcess would run in DLLs.
 [[noreturn]] void __stack_chk_fail() {
-    TerminateProcess(GetCurrentProcess(), 3);
+    // The current process's pseudo-handle, as GetCurrentProcess returns it.
+    TerminateProcess(reinterpret_cast<HANDLE>(-1), 3);
     __builtin_unreachable();
 }
 

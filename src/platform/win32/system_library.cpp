@@ -2,13 +2,18 @@
 
 namespace veldor::win32 {
 
-// The path is put together in place: no string objects for a few names.
+// The path is put together in place, without string objects or more
+// imports for a few names.
 HMODULE load_system_library(const wchar_t* name, DWORD flags) {
     wchar_t path[MAX_PATH + 32];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || lstrlenW(name) >= 31) return nullptr;
-    path[length] = L'\\';
-    lstrcpyW(path + length + 1, name);
+    UINT at = GetSystemDirectoryW(path, MAX_PATH);
+    if (at == 0 || at >= MAX_PATH) return nullptr;
+    path[at++] = L'\\';
+    for (; *name; ++name) {
+        if (at == MAX_PATH + 31) return nullptr;
+        path[at++] = *name;
+    }
+    path[at] = L'\0';
     return LoadLibraryExW(path, nullptr, flags);
 }
 
