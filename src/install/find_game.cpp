@@ -1,7 +1,6 @@
 #include "install/find_game.h"
 
 #include <algorithm>
-#include <set>
 
 #include "install/library_folders.h"
 
@@ -18,24 +17,37 @@ constexpr std::string_view wine_prefix = ".wine";
 constexpr std::string_view wine_prefix_parents[] = {"Games", ".local\\share\\bottles\\bottles"};
 
 // ASCII letters without regard to case, as Windows compares the names
-// searched for here, all of them ASCII.
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// searched for here, all of them ASCII; either separator.
+char folded(char c) {
+    if (c == '/') return '\\';
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string_view without_trailing_separators(std::string_view path) {
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
+    return path;
+}
 
 // One folder named two ways ("c:/steam" in the registry, "C:\\Steam" in the
-// list) is one folder.
-std::string key_of(std::string_view path) {
-    std::string key;
-    for (char c : path) key += c == '/' ? '\\' : lower(c);
-    while (!key.empty() && key.back() == '\\') key.pop_back();
-    return key;
+// list) is one folder. Compared in place: no key strings, no tree of them.
+bool same_folder(std::string_view a, std::string_view b) {
+    a = without_trailing_separators(a);
+    b = without_trailing_separators(b);
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (folded(a[i]) != folded(b[i])) return false;
+    return true;
 }
 
 // No substr here: its out-of-range error is not linked into the Windows program.
 
 // The last component of a path as a face spells it.
+// (Scanned by hand, as the other scans here: the library's would import
+// memchr into the Windows program for them.)
 std::string_view name_of(std::string_view path) {
-    if (const std::size_t cut = path.find_last_of("\\/"); cut != std::string_view::npos)
-        path.remove_prefix(cut + 1);
+    std::size_t start = path.size();
+    while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/') --start;
+    path.remove_prefix(start);
     return path;
 }
 
@@ -44,12 +56,13 @@ std::string_view name_of(std::string_view path) {
 // match a name ("Data" and "data" on Linux): that is not guessed at.
 std::string find_below(Platform& platform, std::string folder, std::string_view below) {
     while (!below.empty() && !folder.empty()) {
-        const std::size_t cut = below.find('\\');
-        const std::string_view name(below.data(), std::min(cut, below.size()));
-        below.remove_prefix(cut == std::string_view::npos ? below.size() : cut + 1);
+        std::size_t cut = 0;
+        while (cut < below.size() && below[cut] != '\\') ++cut;
+        const std::string_view name(below.data(), cut);
+        below.remove_prefix(cut == below.size() ? cut : cut + 1);
         std::string found;
         for (std::string& inside : platform.subfolders(folder, folders_listed_limit)) {
-            if (key_of(name_of(inside)) != key_of(name)) continue;
+            if (!same_folder(name_of(inside), name)) continue;
             if (!found.empty()) return {};
             found = std::move(inside);
         }
@@ -58,16 +71,18 @@ std::string find_below(Platform& platform, std::string folder, std::string_view 
     return folder;
 }
 
-// Keeps the first of each folder, in order.
+// Keeps the first of each folder, in order; a few dozen at most.
 class Folders {
 public:
     void add(std::string path) {
-        if (!path.empty() && seen_.insert(key_of(path)).second) list_.push_back(std::move(path));
+        if (path.empty()) return;
+        for (const std::string& known : list_)
+            if (same_folder(known, path)) return;
+        list_.push_back(std::move(path));
     }
     const std::vector<std::string>& list() const { return list_; }
 
 private:
-    std::set<std::string> seen_;
     std::vector<std::string> list_;
 };
 

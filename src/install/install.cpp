@@ -1,5 +1,6 @@
 #include "install/install.h"
 
+#include <array>
 #include <string_view>
 
 #include "install/find_game.h"
@@ -18,7 +19,10 @@ constexpr std::string_view damaged_message = "安装程序已损坏，请重新�
 
 // Nothing is touched unless the folder has the game's layout.
 bool has_game_layout(Platform& platform, const std::string& folder) {
-    for (std::string_view dir : {database_dir, font_dir})
+    // An array, not a braced list: GCC gives a list's backing array a
+    // writable section.
+    static constexpr std::array<std::string_view, 2> layout{database_dir, font_dir};
+    for (std::string_view dir : layout)
         if (!platform.directory_exists(joined(folder, dir))) {
             platform.explain(reason("缺少文件夹 ", dir));
             return false;

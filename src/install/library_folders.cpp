@@ -1,7 +1,6 @@
 #include "install/library_folders.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace veldor {
 namespace {
@@ -29,10 +28,34 @@ bool is_number(std::string_view key) {
 
 enum class Kind { open, close, text, end, damaged };
 
+// A quoted token's text still holds its escapes: keys are compared as they
+// stand (none of the keys looked for has a backslash or a quote), and only a
+// folder that is kept is unescaped.
 struct Token {
     Kind kind;
-    std::string text;
+    std::string_view text;
+    bool quoted = false;
 };
+
+// "C:\\Steam" is C:\Steam; an unknown escape keeps its backslash.
+std::string unescaped(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '\\' && at + 1 < text.size()) {
+            const char e = text[at + 1];
+            if (e == '\\' || e == '"') {
+                c = e;
+                ++at;
+            } else if (e == 'n' || e == 't') {
+                c = e == 'n' ? '\n' : '\t';
+                ++at;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
 
 // Splits the text into braces and strings, one token at a time.
 class Tokens {
@@ -61,34 +84,20 @@ private:
             if (is_space(text_[at_])) {
                 ++at_;
             } else if (text_[at_] == '/' && at_ + 1 < text_.size() && text_[at_ + 1] == '/') {
-                const std::size_t end = text_.find('\n', at_);
-                at_ = end == std::string_view::npos ? text_.size() : end + 1;
+                while (at_ < text_.size() && text_[at_] != '\n') ++at_;  // no memchr import
             } else {
                 return;
             }
         }
     }
 
-    // "C:\\Steam" is C:\Steam; an unknown escape keeps its backslash.
+    // Up to the closing quote; an escaped quote does not close.
     Token quoted() {
-        std::string out;
-        for (++at_; at_ < text_.size(); ++at_) {
-            char c = text_[at_];
-            if (c == '"') {
-                ++at_;
-                return {Kind::text, std::move(out)};
-            }
-            if (c == '\\' && at_ + 1 < text_.size()) {
-                const char e = text_[at_ + 1];
-                if (e == '\\' || e == '"') {
-                    c = e;
-                    ++at_;
-                } else if (e == 'n' || e == 't') {
-                    c = e == 'n' ? '\n' : '\t';
-                    ++at_;
-                }
-            }
-            out += c;
+        const std::size_t start = ++at_;
+        for (; at_ < text_.size(); ++at_) {
+            if (text_[at_] == '"')
+                return {Kind::text, std::string_view(text_.data() + start, at_++ - start), true};
+            if (text_[at_] == '\\' && at_ + 1 < text_.size()) ++at_;
         }
         return {Kind::damaged, {}};  // the closing quote is missing
     }
@@ -98,7 +107,7 @@ private:
         while (at_ < text_.size() && !is_space(text_[at_]) && text_[at_] != '"' &&
                text_[at_] != '{' && text_[at_] != '}')
             ++at_;
-        return {Kind::text, std::string(text_.data() + start, at_ - start)};
+        return {Kind::text, std::string_view(text_.data() + start, at_ - start)};
     }
 
     std::string_view text_;
@@ -106,7 +115,7 @@ private:
 };
 
 // A condition such as [$WIN32] after a value; the list never depends on one.
-bool is_condition(const std::string& text) {
+bool is_condition(std::string_view text) {
     return text.size() >= 2 && text.front() == '[' && text.back() == ']';
 }
 
@@ -114,30 +123,35 @@ bool is_condition(const std::string& text) {
 
 std::vector<std::string> library_folders(std::string_view vdf) {
     std::vector<std::string> found;
-    // The keys of the open blocks; the list is the block "libraryfolders".
-    std::vector<std::string> open;
-    std::optional<std::string> key;
+    // How deep the open blocks go, and what their keys say: the list is the
+    // block "libraryfolders", each library in it a numbered block.
+    std::size_t depth = 0;
+    bool in_list = false, numbered = false;
+    // The key waiting for its value or block, when `keyed`.
+    std::string_view key;
+    bool keyed = false;
     Tokens tokens(vdf);
     while (found.size() < library_count_limit) {
-        Token token = tokens.next();
+        const Token token = tokens.next();
         if (token.kind == Kind::end || token.kind == Kind::damaged) break;
         if (token.kind == Kind::open) {
-            if (!key || open.size() == library_list_depth_limit) break;
-            open.push_back(std::move(*key));
-            key.reset();
+            if (!keyed || depth == library_list_depth_limit) break;
+            if (depth == 0) in_list = same_key(key, "libraryfolders");
+            if (depth == 1) numbered = is_number(key);
+            ++depth;
+            keyed = false;
         } else if (token.kind == Kind::close) {
-            if (key || open.empty()) break;
-            open.pop_back();
-        } else if (!key) {
-            if (!is_condition(token.text)) key = std::move(token.text);
+            if (keyed || depth == 0) break;
+            --depth;
+        } else if (!keyed) {
+            key = token.text;
+            keyed = !is_condition(key);
         } else {
-            const bool in_list = !open.empty() && same_key(open[0], "libraryfolders");
-            const bool old_form = in_list && open.size() == 1 && is_number(*key);
-            const bool new_form =
-                in_list && open.size() == 2 && is_number(open[1]) && same_key(*key, "path");
+            const bool old_form = in_list && depth == 1 && is_number(key);
+            const bool new_form = in_list && depth == 2 && numbered && same_key(key, "path");
             if ((old_form || new_form) && !token.text.empty())
-                found.push_back(std::move(token.text));
-            key.reset();
+                found.push_back(token.quoted ? unescaped(token.text) : std::string(token.text));
+            keyed = false;
         }
     }
     return found;

@@ -5,9 +5,14 @@
 namespace veldor {
 
 std::vector<const Control*> tab_order() {
+    // Six controls: each moved into place as it comes (the library's sort
+    // would bring its introsort and heap code for them).
     std::vector<const Control*> order;
-    for (const Control& c : controls) order.push_back(&c);
-    std::ranges::sort(order, {}, &Control::tab_index);
+    for (const Control& c : controls) {
+        order.push_back(&c);
+        for (std::size_t i = order.size() - 1; i > 0 && order[i - 1]->tab_index > c.tab_index; --i)
+            std::swap(order[i - 1], order[i]);
+    }
     return order;
 }
 

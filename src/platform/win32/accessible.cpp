@@ -2,6 +2,8 @@
 
 #include <oleacc.h>
 
+#include "platform/win32/system_library.h"
+
 namespace veldor::win32 {
 namespace {
 
@@ -9,15 +11,6 @@ namespace {
 constexpr wchar_t link_action[] = L"打开";
 
 using SysAllocStringFunction = BSTR(WINAPI*)(const OLECHAR*);
-
-// Windows' own DLL from the system folder, never one found beside the program.
-HMODULE system_library(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
 
 template <typename Function>
 Function function_of(HMODULE library, const char* name) {
@@ -41,11 +34,12 @@ const Oleacc& oleacc() {
     static constinit bool loaded = false;
     static constinit Oleacc functions{};
     if (!loaded) {
-        const HMODULE library = system_library(L"oleacc.dll");
+        const HMODULE library = load_system_library(L"oleacc.dll");
         functions = {
             function_of<LPFNCREATESTDACCESSIBLEOBJECT>(library, "CreateStdAccessibleObject"),
             function_of<LPFNLRESULTFROMOBJECT>(library, "LresultFromObject"),
-            function_of<SysAllocStringFunction>(system_library(L"oleaut32.dll"), "SysAllocString")};
+            function_of<SysAllocStringFunction>(load_system_library(L"oleaut32.dll"),
+                                                "SysAllocString")};
         loaded = true;
     }
     return functions;

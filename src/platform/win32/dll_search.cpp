@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include "platform/win32/system_library.h"
 
 namespace veldor::win32 {
 
@@ -22,14 +22,10 @@ void restrict_dll_search() {
     const bool restricted = set_default && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!restricted) SetDllDirectoryW(L"");
 
-    wchar_t system[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
     // Loaded for the program's whole life; a later load by name finds them.
     // Their own imports come from the system folder too.
     const DWORD flags = restricted ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
-    for (const wchar_t* name : preloaded_dlls)
-        LoadLibraryExW((std::wstring(system, length) + L'\\' + name).c_str(), nullptr, flags);
+    for (const wchar_t* name : preloaded_dlls) load_system_library(name, flags);
 }
 
 }  // namespace veldor::win32

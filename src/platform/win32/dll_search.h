@@ -10,8 +10,10 @@ namespace veldor::win32 {
 
 // The DLLs Windows' own DLLs load by name that are not Known DLLs (which
 // always come from the system folder). The one list: the program preloads
-// it and the planted-DLL test plants it.
-inline constexpr std::array preloaded_dlls{
+// it and the planted-DLL test plants it. Read-only data, named so: GCC
+// would give an array of addresses a writable section, which alone costs
+// the installer 512 bytes.
+[[maybe_unused, gnu::section(".rdata$dlls")]] constexpr std::array preloaded_dlls{
     L"uxtheme.dll",    // the window's and the folder dialog's themes (common controls 6)
     L"msimg32.dll",    // alpha-blended drawing by the common controls
     L"dwmapi.dll",     // window frames and DPI, asked by user32 and uxtheme

@@ -22,6 +22,7 @@ namespace std {
 [[noreturn]] void __throw_bad_array_new_length() { fail(); }
 [[noreturn]] void __throw_length_error(const char*) { fail(); }
 [[noreturn]] void __throw_logic_error(const char*) { fail(); }
+[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { fail(); }
 }  // namespace std
 
 namespace __gnu_cxx {

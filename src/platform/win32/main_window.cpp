@@ -37,13 +37,15 @@ int pixels(int twips, UINT dpi) { return twips_to_pixels(twips, static_cast<doub
 
 HFONT make_font(const Font& font, UINT dpi) {
     LOGFONTW description{};
-    // Tenths of a point, so 10.5 pt stays exact.
-    description.lfHeight =
-        -MulDiv(static_cast<int>(font.points * 10 + 0.5), static_cast<int>(dpi), 720);
+    // Tenths of a point, so 10.5 pt stays exact; rounded as MulDiv does
+    // (both factors are positive and small).
+    const int tenths = static_cast<int>(font.points * 10 + 0.5);
+    description.lfHeight = -((tenths * static_cast<int>(dpi) + 360) / 720);
     description.lfWeight = font.weight;
     description.lfUnderline = font.underline;
     description.lfCharSet = static_cast<BYTE>(font.charset);
-    lstrcpynW(description.lfFaceName, widen(font.face).c_str(), LF_FACESIZE);
+    const std::wstring face = widen(font.face);
+    face.copy(description.lfFaceName, LF_FACESIZE - 1);  // the rest stays zero
     return CreateFontIndirectW(&description);
 }
 

@@ -2,29 +2,34 @@
 // program (tests keep the toolchain's libssp). libssp would seed the guard
 // in a constructor through the CryptoAPI, loading DLLs before the program's
 // first action could restrict where they come from; this seeds it as the
-// Windows toolchains do, from clocks, ids and the stack's random address.
+// Windows toolchains do, from clocks, ids and the stack's random address,
+// before anything else runs.
 #include <windows.h>
 
 #include <cstdint>
 
 extern "C" {
 
-std::uintptr_t __stack_chk_guard = 0x2b992ddfu;
+// Seeded before anything it guards runs (entry.cpp), so it needs no value
+// in the file.
+std::uintptr_t __stack_chk_guard;
 
 // A smashed stack ends the process at once: nothing of it is trusted, not
 // even the code ExitProcess would run in DLLs.
 [[noreturn]] void __stack_chk_fail() {
-    TerminateProcess(GetCurrentProcess(), 3);
+    // The current process's pseudo-handle, as GetCurrentProcess returns it.
+    TerminateProcess(reinterpret_cast<HANDLE>(-1), 3);
     __builtin_unreachable();
 }
 
 }  // extern "C"
 
-namespace {
+namespace veldor::win32 {
 
-// Before any other constructor, and itself unprotected: a guard that
-// changed under a protected frame would fail its check.
-[[gnu::constructor(101), gnu::no_stack_protector]] void seed_stack_guard() {
+// Called first by the program's entry point (entry.cpp), and itself
+// unprotected: a guard that changed under a protected frame would fail its
+// check.
+[[gnu::no_stack_protector]] void seed_stack_guard() {
     FILETIME time{};
     GetSystemTimeAsFileTime(&time);
     LARGE_INTEGER counter{};
@@ -39,4 +44,4 @@ namespace {
     __stack_chk_guard = seed & ~std::uintptr_t{0xff};
 }
 
-}  // namespace
+}  // namespace veldor::win32

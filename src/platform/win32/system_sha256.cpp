@@ -9,6 +9,10 @@
 #include <bcrypt.h>
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "platform/win32/system_library.h"
 
 namespace veldor::win32 {
 namespace {
@@ -22,24 +26,25 @@ struct Cng {
     decltype(&BCryptDestroyHash) destroy_hash;
 };
 
-template <typename F>
-bool find(HMODULE dll, const char* name, F& function) {
-    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-    return function != nullptr;
-}
+// The functions of Cng, in its order.
+constexpr const char* cng_names[] = {
+    "BCryptOpenAlgorithmProvider",
+    "BCryptCloseAlgorithmProvider",
+    "BCryptCreateHash",
+    "BCryptHashData",
+    "BCryptFinishHash",
+    "BCryptDestroyHash",
+};
 
+// Looked up in a loop, then copied over the typed pointers at once.
 bool load(Cng& functions) {
-    wchar_t path[MAX_PATH + 16];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    lstrcpyW(path + length, L"\\bcrypt.dll");
-    HMODULE dll = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    return dll && find(dll, "BCryptOpenAlgorithmProvider", functions.open_algorithm) &&
-           find(dll, "BCryptCloseAlgorithmProvider", functions.close_algorithm) &&
-           find(dll, "BCryptCreateHash", functions.create_hash) &&
-           find(dll, "BCryptHashData", functions.hash_data) &&
-           find(dll, "BCryptFinishHash", functions.finish_hash) &&
-           find(dll, "BCryptDestroyHash", functions.destroy_hash);
+    const HMODULE dll = load_system_library(L"bcrypt.dll");
+    FARPROC found[std::size(cng_names)];
+    static_assert(sizeof found == sizeof functions);
+    for (std::size_t i = 0; i < std::size(cng_names); ++i)
+        if (!dll || !(found[i] = GetProcAddress(dll, cng_names[i]))) return false;
+    std::memcpy(&functions, found, sizeof functions);
+    return true;
 }
 
 // Loaded once for the program's life, on the one thread that hashes. Plain

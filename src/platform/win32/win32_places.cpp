@@ -76,10 +76,14 @@ std::optional<std::string> Win32Platform::read_small_file(const std::string& fol
 std::vector<std::string> Win32Platform::subfolders(const std::string& folder, std::size_t limit) {
     std::vector<std::string> found;
     if (folder.empty()) return found;
-    const std::string prefix = folder.ends_with('\\') ? folder : folder + "\\";
+    // Appended in place: operator+ would make each whole string anew.
+    std::string prefix = folder;
+    if (!prefix.ends_with('\\')) prefix += '\\';
+    std::wstring pattern = widen(prefix);
+    pattern += L'*';
     WIN32_FIND_DATAW entry{};
-    const FindHandle search(FindFirstFileExW((widen(prefix) + L"*").c_str(), FindExInfoBasic,
-                                             &entry, FindExSearchLimitToDirectories, nullptr, 0));
+    const FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                             FindExSearchLimitToDirectories, nullptr, 0));
     if (search.get() == INVALID_HANDLE_VALUE) return found;
     do {
         const std::wstring_view name = entry.cFileName;

@@ -1,0 +1,13 @@
+// Windows' own DLLs by full path in the system folder, never a copy found
+// beside the program (which runs elevated, often from a Downloads folder).
+#pragma once
+
+#include <windows.h>
+
+namespace veldor::win32 {
+
+// LoadLibraryExW of `name` ("bcrypt.dll") in the system folder with
+// `flags`; null when it cannot be loaded.
+HMODULE load_system_library(const wchar_t* name, DWORD flags = LOAD_WITH_ALTERED_SEARCH_PATH);
+
+}  // namespace veldor::win32
