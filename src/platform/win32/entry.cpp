@@ -3,13 +3,13 @@
 // signal handlers, argument vectors, constructors and destructors of
 // globals, of which the program has none) and would be an eighth of it. What
 // the program does rely on is done here, as the runtime did it: the stack
-// guard seeded first, the x87 unit reset, and wWinMain called with the
+// guard set first, the x87 unit reset, and wWinMain called with the
 // module, the command line after the program's name and the show command
 // the program was started with; its result is the exit code.
 #include <windows.h>
 
 namespace veldor::win32 {
-void seed_stack_guard();  // stack_guard.cpp
+void set_stack_guard();  // stack_guard.cpp
 }  // namespace veldor::win32
 
 namespace {
@@ -30,7 +30,7 @@ wchar_t* arguments_in(wchar_t* line) {
 
 // Unprotected: the guard changes under it.
 extern "C" [[noreturn, gnu::no_stack_protector]] void veldor_start() {
-    veldor::win32::seed_stack_guard();
+    veldor::win32::set_stack_guard();
     __asm__ volatile("fninit");  // extended precision, as the runtime left it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
