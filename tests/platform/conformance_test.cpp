@@ -144,11 +144,20 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
         EXPECT_EQ(platform->delete_file(at(path)), deleted) << path;
     }
     EXPECT_FALSE(platform->set_current_directory(at("\\data\\none")));
-#ifndef _WIN32
-    EXPECT_FALSE(platform->stage_file(at("\\data\\two.db"), "", payload));
-#endif
     EXPECT_EQ(names_in(fe), Names{"ro.db"});
     EXPECT_EQ(read(fe / "ro.db"), Blob{2});
+#ifndef _WIN32
+    EXPECT_FALSE(platform->stage_file(at("\\data\\two.db"), "", payload));
+    // Folders on the way are found once per chosen folder, a last name every
+    // time: a duplicate made since counts, and folders renamed before the
+    // next choice are found anew.
+    put(fe / "RO.DB", {3});
+    EXPECT_EQ(platform->file_state(at("\\data\\cmn\\fe\\ro.db")), FileState::other);
+    fs::rename(root / "Data", root / "Old");
+    fs::create_directories(root / "DATA" / "cmn" / "FE");
+    platform->set_game_folder(game);
+    EXPECT_TRUE(platform->directory_exists(at("\\data\\cmn\\fe")));
+#endif
 }
 
 // Made anew, never opened where something lies already (a planted file or

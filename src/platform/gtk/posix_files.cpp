@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -59,12 +60,6 @@ std::pair<std::string, std::string> split(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// The last component of a path in either form.
-std::string last_name(const std::string& path) {
-    const auto cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // The permission bits a file made like the entry at `path` gets: none of
 // its own for a symlink or nothing (a new file's), never set-id or sticky.
 std::optional<mode_t> mode_like(const std::optional<std::string>& path) {
@@ -73,62 +68,136 @@ std::optional<mode_t> mode_like(const std::optional<std::string>& path) {
     return std::nullopt;
 }
 
+// What a name matches among a folder's entries.
+struct Found {
+    int count = 0;  // two for two or more
+    std::string name;
+    unsigned char type = DT_UNKNOWN;
+};
+
+// Reads `folder` once for all `names`. A folder we may pass but not list is
+// asked for exact names only.
+template <std::size_t N>
+std::array<Found, N> find_in(const std::string& folder,
+                             const std::array<std::string_view, N>& names) {
+    std::array<Found, N> found{};
+    if (std::unique_ptr<DIR, DirCloser> dir{opendir(folder.c_str())}) {
+        while (const dirent* entry = readdir(dir.get()))
+            for (std::size_t i = 0; i < N; ++i)
+                if (found[i].count < 2 && same_name(entry->d_name, names[i]) &&
+                    ++found[i].count == 1)
+                    found[i] = {1, entry->d_name, entry->d_type};
+        return found;
+    }
+    for (std::size_t i = 0; i < N; ++i)
+        if (link_status(folder + "/" + std::string(names[i])))
+            found[i] = {1, std::string(names[i])};
+    return found;
+}
+
+// A folder, or a link to one, is what the installer keeps for the attempt.
+bool is_folder(const Found& found, const std::string& path) {
+    if (found.type == DT_DIR) return true;
+    if (found.type != DT_LNK && found.type != DT_UNKNOWN) return false;
+    const auto st = status(path);
+    return st && S_ISDIR(st->st_mode);
+}
+
+// The entries the last names of two places match, reading their folder once
+// when they share it. The first place is resolved; the second may not be.
+template <class Place>
+std::array<Found, 2> pair_in(const Place& a, const Place& b) {
+    const bool named = b.match == decltype(b.match)::one && !b.name.empty();
+    if (named && b.folder == a.folder) return find_in<2>(a.folder, {a.name, b.name});
+    return {find_in<1>(a.folder, {a.name})[0], named ? find_in<1>(b.folder, {b.name})[0] : Found{}};
+}
+
+template <class Place>
+std::optional<std::string> entry_of(const Place& place, const Found& found) {
+    if (found.count != 1) return std::nullopt;
+    return place.folder + "/" + found.name;
+}
+
 }  // namespace
 
 void PosixFiles::set_game_folder(const std::string& folder) {
     given_ = folder_ = folder;
+    folders_.clear();
     std::error_code error;
     if (const auto absolute = std::filesystem::absolute(folder, error); !folder.empty() && !error)
         folder_ = absolute;
 }
 
-PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool may_be_new) const {
+PosixFiles::Place PosixFiles::place_of(const std::string& path) const {
     // The chosen folder is taken as it is; only what follows it is split.
     const bool inside = !given_.empty() && path.starts_with(given_) &&
                         (path.size() == given_.size() || given_.back() == '/' ||
                          path[given_.size()] == '\\' || path[given_.size()] == '/');
-    std::string resolved;
+    Place place{Match::one, ".", {}, {}};
     std::string_view rest(path);
     if (inside) {
-        resolved = folder_;
+        place.folder = folder_;
         rest.remove_prefix(given_.size());
     } else if (path.starts_with('/')) {
-        return {Match::one, path};  // not the installer's own path: as it is
-    } else {
-        resolved = ".";
+        place.folder = path;  // not the installer's own path: as it is
+        return place;
     }
 
+    // How the installer spells the path up to a name of it.
+    const auto spelled_to = [&rest](std::string_view name) {
+        return rest.substr(0, name.data() + name.size() - rest.data());
+    };
     for (std::size_t start = 0; start <= rest.size();) {
         std::size_t end = rest.find_first_of("/\\", start);
         if (end == std::string_view::npos) end = rest.size();
         const std::string_view name = rest.substr(start, end - start);
         start = end + 1;
         if (name.empty() || name == ".") continue;
-        if (name == "..") return {Match::none, {}};
-
-        Match match = Match::none;
-        std::string found;
-        if (std::unique_ptr<DIR, DirCloser> dir{opendir(resolved.c_str())}) {
-            while (const dirent* entry = readdir(dir.get())) {
-                if (!same_name(entry->d_name, name)) continue;
-                if (match == Match::one) return {Match::two, {}};
-                match = Match::one;
-                found = entry->d_name;
-            }
-        } else if (link_status(resolved + "/" + std::string(name))) {
-            match = Match::one;  // a folder we may pass but not list: exact names only
-            found = name;
+        if (name == "..") return {Match::none, {}, {}, {}};
+        if (place.name.empty()) {
+            place.name = name;
+            continue;
         }
-
-        if (match == Match::none) {
-            // A new last component, in a folder that exists.
-            const auto st = may_be_new && end == rest.size() ? status(resolved) : std::nullopt;
-            if (!st || !S_ISDIR(st->st_mode)) return {Match::none, {}};
-            found = name;
+        // The name before this one is a folder on the way.
+        const std::string_view key = spelled_to(place.name);
+        if (const auto known = inside ? folders_.find(key) : folders_.end();
+            known != folders_.end()) {
+            place.folder = known->second;
+        } else {
+            const Found found = find_in<1>(place.folder, {place.name})[0];
+            if (found.count != 1) return {found.count ? Match::two : Match::none, {}, {}, {}};
+            place.folder.append("/").append(found.name);
+            if (inside && is_folder(found, place.folder))
+                folders_.emplace(std::string(key), place.folder);
         }
-        resolved.append("/").append(found);
+        place.name = name;
     }
-    return {Match::one, resolved};
+    if (inside && !place.name.empty()) place.key = spelled_to(place.name);
+    return place;
+}
+
+PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool may_be_new,
+                                       bool folder) const {
+    Place place = place_of(path);
+    if (place.match != Match::one) return {place.match, {}};
+    if (place.name.empty()) return {Match::one, std::move(place.folder)};
+    const bool keep = folder && !place.key.empty();
+    if (const auto known = keep ? folders_.find(place.key) : folders_.end();
+        known != folders_.end())
+        return {Match::one, known->second};
+
+    const Found found = find_in<1>(place.folder, {place.name})[0];
+    if (found.count == 2) return {Match::two, {}};
+    if (found.count == 0) {
+        // A new last component, in a folder that exists.
+        const auto st = may_be_new ? status(place.folder) : std::nullopt;
+        if (!st || !S_ISDIR(st->st_mode)) return {Match::none, {}};
+        return {Match::one, place.folder.append("/").append(place.name)};
+    }
+    place.folder.append("/").append(found.name);
+    if (keep && is_folder(found, place.folder))
+        folders_.emplace(std::string(place.key), place.folder);
+    return {Match::one, std::move(place.folder)};
 }
 
 std::optional<std::string> PosixFiles::resolve(const std::string& path, bool may_be_new) const {
@@ -148,8 +217,8 @@ bool PosixFiles::file_exists(const std::string& path) const {
 }
 
 bool PosixFiles::directory_exists(const std::string& path) const {
-    const auto resolved = resolve(path);
-    const auto st = resolved ? status(*resolved) : std::nullopt;
+    const Lookup lookup = look_up_folder(path);
+    const auto st = lookup.match == Match::one ? status(lookup.path) : std::nullopt;
     return st && S_ISDIR(st->st_mode);
 }
 
@@ -161,8 +230,8 @@ bool PosixFiles::delete_file(const std::string& path) const {
 }
 
 bool PosixFiles::set_current_directory(const std::string& path) const {
-    const auto resolved = resolve(path);
-    return resolved && ::chdir(resolved->c_str()) == 0;
+    const Lookup lookup = look_up_folder(path);
+    return lookup.match == Match::one && ::chdir(lookup.path.c_str()) == 0;
 }
 
 bool PosixFiles::write_file(const std::string& name, Bytes bytes) const {
@@ -199,12 +268,19 @@ FileState PosixFiles::file_state(const std::string& path) const {
     return is_read_only(*st) ? FileState::read_only : FileState::normal;
 }
 
+// The staged name must be new. Its folder, where `like` lies too, is read once
+// for both.
 bool PosixFiles::stage_file(const std::string& name, const std::string& like, Bytes bytes) const {
-    const auto path = resolve(name, true);
-    if (!path) return false;
-    StagedFile staged = StagedFile::at(*path);
-    return staged && staged.fill(bytes, mode_like(like.empty() ? std::nullopt : resolve(like))) &&
-           staged.keep();
+    const Place at = place_of(name);
+    const Place model = like.empty() ? Place{Match::none, {}, {}, {}} : place_of(like);
+    if (at.match != Match::one || at.name.empty()) return false;
+    const auto [own, other] = pair_in(at, model);
+    if (own.count != 0) return false;
+    std::optional<std::string> model_path;
+    if (model.match == Match::one)
+        model_path = model.name.empty() ? model.folder : entry_of(model, other);
+    StagedFile staged = StagedFile::at(at.folder + "/" + std::string(at.name));
+    return staged && staged.fill(bytes, mode_like(model_path)) && staged.keep();
 }
 
 // RENAME_NOREPLACE where the file system has it; a check first where not.
@@ -212,27 +288,30 @@ bool PosixFiles::stage_file(const std::string& name, const std::string& like, By
 // case the file has: ENG.DB moved aside as eng.db.old is ENG.DB.old, and
 // comes back as ENG.DB, so that undoing a move leaves the folder as it was.
 bool PosixFiles::move_file(const std::string& from, const std::string& to) const {
-    const auto source = resolve(from), target = resolve(to, true);
-    if (!source || !target || look_up(to, false).match != Match::none) return false;
-    const std::string given_from = last_name(from), given_to = last_name(to);
-    const std::string real_from = last_name(*source);
+    const Place source = place_of(from), target = place_of(to);
+    if (source.match != Match::one || target.match != Match::one || source.name.empty() ||
+        target.name.empty())
+        return false;
+    const auto [moved, standing] = pair_in(source, target);
+    if (moved.count != 1 || standing.count != 0) return false;
+    const std::string given_from(source.name), given_to(target.name);
+    const std::string& real_from = moved.name;
     const std::size_t shared = std::min(given_to.size(), given_from.size());
     std::string name = given_to;
     if (real_from.size() == given_from.size() &&
         g_ascii_strncasecmp(given_to.c_str(), given_from.c_str(), shared) == 0)
         name = given_to.size() >= given_from.size() ? real_from + given_to.substr(given_from.size())
                                                     : real_from.substr(0, given_to.size());
-    const std::string destination = split(*target).first + "/" + name;
-    if (::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
-        0)
+    const std::string origin = *entry_of(source, moved), destination = target.folder + "/" + name;
+    if (::renameat2(AT_FDCWD, origin.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     return errno == EINVAL && !link_status(destination) &&
-           ::rename(source->c_str(), destination.c_str()) == 0;
+           ::rename(origin.c_str(), destination.c_str()) == 0;
 }
 
 bool PosixFiles::flush_folder(const std::string& path) const {
-    const auto resolved = resolve(path);
-    return resolved && sync_folder(*resolved);
+    const Lookup lookup = look_up_folder(path);
+    return lookup.match == Match::one && sync_folder(lookup.path);
 }
 
 }  // namespace veldor

@@ -15,12 +15,18 @@
 // players move game data to other disks. A file that is a symlink is replaced
 // by the new file; its target is neither written nor copied from.
 //
+// The folders on the way are looked up once per chosen folder: the installer
+// never creates, moves or removes a folder. Only a path's last name is looked
+// up anew each time, reading its folder once.
+//
 // Read-only means no write permission bit, checked by hand: root may write
 // and rename over anything, but the player's read-only file must stay.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -30,7 +36,8 @@ class PosixFiles {
 public:
     // Where the chosen folder ends in the paths that follow. A relative folder
     // is taken from the current directory now, before the installer changes
-    // it. An absolute path outside the folder is taken as it is, whole.
+    // it. An absolute path outside the folder is taken as it is, whole. The
+    // folders looked up below the previous choice are forgotten.
     void set_game_folder(const std::string& folder);
 
     bool file_exists(const std::string& path) const;
@@ -60,10 +67,23 @@ private:
         Match match;
         std::string path;  // with Match::one
     };
-    Lookup look_up(const std::string& path, bool may_be_new) const;
+    // The folder in which a path's last name is to be found.
+    struct Place {
+        Match match;
+        std::string folder;     // with Match::one, resolved
+        std::string_view name;  // empty: the path names `folder` itself
+        std::string_view key;   // the path's spelling after the chosen folder, when inside it
+    };
+    Place place_of(const std::string& path) const;
+    // With `folder`, the last name too is a folder the installer may take
+    // from, and keep in, the folders found.
+    Lookup look_up(const std::string& path, bool may_be_new, bool folder = false) const;
+    Lookup look_up_folder(const std::string& path) const { return look_up(path, false, true); }
 
     std::string given_;   // the folder as the installer spells it
     std::string folder_;  // the same, absolute
+    // Folders below it, by the installer's spelling of the path after it.
+    mutable std::map<std::string, std::string, std::less<>> folders_;
 };
 
 }  // namespace veldor
