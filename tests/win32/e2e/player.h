@@ -66,6 +66,7 @@ inline HWND child_of_class(HWND parent, const wchar_t* name) {
 
 struct MessageBoxSeen {
     std::wstring caption, text;
+    HWND owner = nullptr;
     bool icon = false;       // an icon is shown
     bool stop_icon = false;  // and it is the system's stop icon
 };
@@ -176,11 +177,10 @@ public:
         return found;
     }
 
-    // Whether the folder dialog's tree shows `path` selected, after asking
-    // it to select `path` when `select`; retrying: Wine's first dialog may
-    // land on the Desktop. The pointers these messages carry must point into
-    // the program's memory.
-    bool shows_selected(HWND dialog, const std::wstring& path, bool select) const {
+    // Selects `path` in the folder dialog, until its tree shows it selected:
+    // Wine's first dialog may land on the Desktop. The pointers these
+    // messages carry must point into the program's memory.
+    bool choose_folder(HWND dialog, const std::wstring& path) const {
         struct Shared {
             TVITEMW item;
             wchar_t text[MAX_PATH];
@@ -199,11 +199,9 @@ public:
         };
         const bool selected = wait_until([&] {
             Shared shared{};
-            if (select) {
-                WriteProcessMemory(process_.hProcess, remote->text, path.c_str(),
-                                   (path.size() + 1) * sizeof(wchar_t), nullptr);
-                send(dialog, BFFM_SETSELECTIONW, TRUE, remote->text);
-            }
+            WriteProcessMemory(process_.hProcess, remote->text, path.c_str(),
+                               (path.size() + 1) * sizeof(wchar_t), nullptr);
+            send(dialog, BFFM_SETSELECTIONW, TRUE, remote->text);
             shared.item.mask = TVIF_TEXT;
             shared.item.hItem =
                 reinterpret_cast<HTREEITEM>(send(tree, TVM_GETNEXTITEM, TVGN_CARET, nullptr));
@@ -219,9 +217,6 @@ public:
         });
         VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
         return selected;
-    }
-    bool choose_folder(HWND dialog, const std::wstring& path) const {
-        return shows_selected(dialog, path, true);
     }
 
     // Clicks `button`, then picks `path` in the folder dialog (empty: Cancel).
@@ -239,6 +234,7 @@ public:
         if (!box) return std::nullopt;
         MessageBoxSeen seen;
         seen.caption = text_of(box);
+        seen.owner = GetWindow(box, GW_OWNER);
         for (HWND child : children_of(box)) {
             if (lstrcmpiW(class_of(child).c_str(), L"Static") != 0) continue;
             if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {

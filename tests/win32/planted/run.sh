@@ -3,8 +3,9 @@
 # each name of its preload list, and Wine told to prefer them to its own
 # ("n,b": Windows' search order for a DLL that is not a Known DLL). First a
 # control program without the protection must load every one (else the rig
-# proves nothing); then a whole run of the copy (start, About, the folder
-# dialog, a complete installation) must load none.
+# proves nothing); then a whole run of the copy (start, the keys, the screen
+# reader's view, About, the folder dialog, a complete installation) must
+# load none.
 #   run.sh WINE-PREFIX PROGRAM.exe MARKER.dll CONTROL.exe E2E-DRIVER.exe
 set -eu
 prefix=$1 program=$2 marker=$3 control=$4 driver=$5
@@ -39,7 +40,7 @@ for name in $exceptions; do rm -f "$folder/$name.dll"; done
 cp "$program" "$folder/"
 status=0
 VELDOR_PROGRAM="Z:$folder/$(basename "$program")" "$here/../e2e/run.sh" "$prefix" "$driver" \
-    --gtest_filter='EndToEnd.WindowMatchesTheTableAndKeysMoveAsPlanned:EndToEnd.InstallsOnASecondDriveAndEnds' ||
+    --gtest_filter='EndToEnd.FocusKeys*:EndToEnd.InUse*' ||
     status=$?
 loaded=$(cd "$folder" && ls -- *.loaded 2>/dev/null | tr '\n' ' ' || true)
 [ -z "$loaded" ] || fail "the installer loaded planted DLLs: $loaded"
