@@ -1,10 +1,9 @@
 // Helpers shared by the Windows tests: file access that bypasses the code
-// under test, test data, and a scratch folder removed with all it holds.
+// under test, test data, and removing a folder with all it holds.
 #pragma once
 
 #include <windows.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,16 +33,6 @@ inline Data pattern(std::size_t size, unsigned char first) {
     return bytes;
 }
 
-// The names in `folder`, sorted.
-inline std::vector<std::wstring> list_folder(const fs::path& folder) {
-    std::vector<std::wstring> names;
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(folder, ignored))
-        names.push_back(entry.path().filename().wstring());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Removes `folder` with everything in it, read-only files too.
 inline void remove_tree(const fs::path& folder) {
     std::error_code ignored;
@@ -51,28 +40,5 @@ inline void remove_tree(const fs::path& folder) {
         SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::remove_all(folder, ignored);
 }
-
-// A fresh folder under the temporary directory, gone again at scope exit.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        static unsigned serial = 0;
-        path_ =
-            (fs::temp_directory_path() / ("veldor-test-" + std::to_string(GetCurrentProcessId()) +
-                                          "-" + std::to_string(++serial)))
-                .wstring();
-        remove_tree(path_);
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() { remove_tree(path_); }
-
-    const std::wstring& path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
 
 }  // namespace veldor::test

@@ -53,13 +53,6 @@ std::optional<struct stat> link_status(const std::string& path) {
 
 bool is_read_only(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
-// Splits "folder/name"; the folder of a bare name is the current one.
-std::pair<std::string, std::string> split(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
-
 // The permission bits a file made like the entry at `path` gets: none of
 // its own for a symlink or nothing (a new file's), never set-id or sticky.
 std::optional<mode_t> mode_like(const std::optional<std::string>& path) {
@@ -176,8 +169,7 @@ PosixFiles::Place PosixFiles::place_of(const std::string& path) const {
     return place;
 }
 
-PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool may_be_new,
-                                       bool folder) const {
+PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool folder) const {
     Place place = place_of(path);
     if (place.match != Match::one) return {place.match, {}};
     if (place.name.empty()) return {Match::one, std::move(place.folder)};
@@ -188,20 +180,15 @@ PosixFiles::Lookup PosixFiles::look_up(const std::string& path, bool may_be_new,
 
     const Found found = find_in<1>(place.folder, {place.name})[0];
     if (found.count == 2) return {Match::two, {}};
-    if (found.count == 0) {
-        // A new last component, in a folder that exists.
-        const auto st = may_be_new ? status(place.folder) : std::nullopt;
-        if (!st || !S_ISDIR(st->st_mode)) return {Match::none, {}};
-        return {Match::one, place.folder.append("/").append(place.name)};
-    }
+    if (found.count == 0) return {Match::none, {}};
     place.folder.append("/").append(found.name);
     if (keep && is_folder(found, place.folder))
         folders_.emplace(std::string(place.key), place.folder);
     return {Match::one, std::move(place.folder)};
 }
 
-std::optional<std::string> PosixFiles::resolve(const std::string& path, bool may_be_new) const {
-    Lookup lookup = look_up(path, may_be_new);
+std::optional<std::string> PosixFiles::resolve(const std::string& path) const {
+    Lookup lookup = look_up(path);
     if (lookup.match != Match::one) return std::nullopt;
     return std::move(lookup.path);
 }
@@ -210,7 +197,7 @@ std::optional<std::string> PosixFiles::resolve(const std::string& path, bool may
 // to delete a superseded font is refused rather than passed over, and not as a
 // folder, so that the folder check refuses before anything is touched.
 bool PosixFiles::file_exists(const std::string& path) const {
-    const Lookup lookup = look_up(path, false);
+    const Lookup lookup = look_up(path);
     if (lookup.match == Match::two) return true;
     const auto st = lookup.match == Match::one ? status(lookup.path) : std::nullopt;
     return st && S_ISREG(st->st_mode);
@@ -234,21 +221,6 @@ bool PosixFiles::set_current_directory(const std::string& path) const {
     return lookup.match == Match::one && ::chdir(lookup.path.c_str()) == 0;
 }
 
-bool PosixFiles::write_file(const std::string& name, Bytes bytes) const {
-    const auto target = resolve(name, true);
-    if (!target) return false;
-    // What the entry stands for decides whether it may be replaced; the new
-    // file takes the permission bits of the entry itself, and never set-id or
-    // sticky bits: those would outlive a change of owner. A symlink's own
-    // bits mean nothing, so the file that replaces it is made like a new one.
-    if (const auto st = status(*target); st && (!S_ISREG(st->st_mode) || is_read_only(*st)))
-        return false;
-    const auto [folder, file] = split(*target);
-    StagedFile staged(folder, file);
-    return staged && staged.fill(bytes, mode_like(target)) && staged.move_over(*target) &&
-           sync_folder(folder);
-}
-
 bool PosixFiles::sync_folder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -260,7 +232,7 @@ bool PosixFiles::sync_folder(const std::string& folder) {
 
 // No lock tells a Linux program that the game holds a file: never in_use.
 FileState PosixFiles::file_state(const std::string& path) const {
-    const Lookup lookup = look_up(path, false);
+    const Lookup lookup = look_up(path);
     if (lookup.match == Match::two) return FileState::other;
     const auto st = lookup.match == Match::one ? status(lookup.path) : std::nullopt;
     if (!st) return FileState::absent;

@@ -6,14 +6,14 @@
 // installer appends in the game's Windows form: that part is split on '\' or
 // '/', and each of its components is matched as Windows would, one letter to
 // one letter without regard to case: "data\gui\ZQ05_Tit.ttf" finds
-// "Data/GUI/zq05_tit.ttf", and writing "eng.db" replaces an existing "ENG.DB".
+// "Data/GUI/zq05_tit.ttf", and moving "eng.db" aside moves an existing "ENG.DB".
 // A name that is not valid UTF-8 matches only itself. A name two entries
 // match ("ENG.DB" and "Eng.Db") is not guessed at: it is left alone, and the
 // installer refuses the folder.
 //
 // Symlinked folders on the way are followed, as Windows follows a junction:
-// players move game data to other disks. A file that is a symlink is replaced
-// by the new file; its target is neither written nor copied from.
+// players move game data to other disks. A file that is a symlink moves aside
+// as itself; its target is neither written nor a model for a staged file.
 //
 // The folders on the way are looked up once per chosen folder: the installer
 // never creates, moves or removes a folder. Only a path's last name is looked
@@ -44,18 +44,15 @@ public:
     bool directory_exists(const std::string& path) const;
     bool delete_file(const std::string& path) const;
     bool set_current_directory(const std::string& path) const;
-    // All or nothing: `name` ends up holding exactly `bytes`, or stays as it
-    // was. The installation stages and moves instead (below).
-    bool write_file(const std::string& name, Bytes bytes) const;
     FileState file_state(const std::string& path) const;
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;
     bool move_file(const std::string& from, const std::string& to) const;
     bool flush_folder(const std::string& path) const;
 
-    // The existing file-system path that `path` names, or, with `may_be_new`,
-    // the path a new last component would get. nullopt when a folder on the
-    // way is missing or a name on the way is matched by two entries.
-    std::optional<std::string> resolve(const std::string& path, bool may_be_new = false) const;
+    // The existing file-system path that `path` names; nullopt when it or a
+    // folder on the way is missing, or a name on the way is matched by two
+    // entries.
+    std::optional<std::string> resolve(const std::string& path) const;
 
     // Makes the renames in `folder` durable; false when the disk reports
     // an error.
@@ -77,8 +74,8 @@ private:
     Place place_of(const std::string& path) const;
     // With `folder`, the last name too is a folder the installer may take
     // from, and keep in, the folders found.
-    Lookup look_up(const std::string& path, bool may_be_new, bool folder = false) const;
-    Lookup look_up_folder(const std::string& path) const { return look_up(path, false, true); }
+    Lookup look_up(const std::string& path, bool folder = false) const;
+    Lookup look_up_folder(const std::string& path) const { return look_up(path, true); }
 
     std::string given_;   // the folder as the installer spells it
     std::string folder_;  // the same, absolute

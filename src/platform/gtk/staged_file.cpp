@@ -1,7 +1,6 @@
 #include "platform/gtk/staged_file.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,33 +8,6 @@
 #include <utility>
 
 namespace veldor {
-namespace {
-
-// Six letters or digits nobody can guess, so a name cannot be taken ahead.
-std::string random_suffix() {
-    constexpr char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char bytes[6] = {};
-    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) return {};
-    std::string suffix;
-    for (const unsigned char b : bytes) suffix += alphabet[b % (sizeof alphabet - 1)];
-    return suffix;
-}
-
-}  // namespace
-
-StagedFile::StagedFile(const std::string& folder, const std::string& name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string suffix = random_suffix();
-        if (suffix.empty()) return;
-        std::string path = folder + "/." + name + "." + suffix;
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) {
-            path_ = std::move(path);
-            return;
-        }
-        if (errno != EEXIST) return;
-    }
-}
 
 StagedFile StagedFile::at(const std::string& path) {
     StagedFile staged;
@@ -78,12 +50,6 @@ bool StagedFile::fill(Bytes bytes, std::optional<mode_t> mode) {
 bool StagedFile::keep() {
     if (path_.empty() || fd_ >= 0) return false;
     path_.clear();
-    return true;
-}
-
-bool StagedFile::move_over(const std::string& target) {
-    if (path_.empty() || fd_ >= 0 || ::rename(path_.c_str(), target.c_str()) != 0) return false;
-    path_.clear();  // it is the target now
     return true;
 }
 

@@ -1,6 +1,5 @@
-// A new file beside the one it will replace: written and flushed in full, then
-// renamed over its target, or removed again when it goes out of scope unmoved.
-// Movable, so that a caller can stage several and put them in place later.
+// A new file made under the name it waits by: written and flushed in full,
+// then kept, or removed again when it goes out of scope unkept.
 #pragma once
 
 #include <sys/types.h>
@@ -14,12 +13,9 @@ namespace veldor {
 
 class StagedFile {
 public:
-    // Creates ".<name>.<random>" in `folder` with O_EXCL, so nothing that
-    // already lies there (a file, a planted link) is ever opened. The kernel
-    // gives it the mode a new file gets (umask, default ACL).
-    StagedFile(const std::string& folder, const std::string& name);
-    // Creates `path` itself with O_EXCL: a staged file that stays under its
-    // own name once kept.
+    // Creates `path` with O_EXCL, so nothing that already lies there (a file,
+    // a planted link) is ever opened. The kernel gives it the mode a new file
+    // gets (umask, default ACL).
     static StagedFile at(const std::string& path);
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
@@ -31,8 +27,6 @@ public:
     // Writes `bytes`, sets `mode` when given, flushes to disk and closes:
     // afterwards the contents are whole, or the file is abandoned.
     bool fill(Bytes bytes, std::optional<mode_t> mode);
-
-    bool move_over(const std::string& target);
 
     // Leaves the filled file where it is.
     bool keep();

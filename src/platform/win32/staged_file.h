@@ -1,7 +1,6 @@
-// A new file beside the one it will replace: written and flushed in full,
-// then moved over its target, or deleted again when it goes out of scope
-// unmoved. Movable, so that a caller can stage several and put them in place
-// later.
+// A new file made under the name it waits by: written and flushed in full,
+// then kept, or deleted again when it goes out of scope unkept. Movable, so
+// that a caller can stage several and put them in place later.
 #pragma once
 
 #include <windows.h>
@@ -15,14 +14,10 @@ namespace veldor::win32 {
 
 class StagedFile {
 public:
-    // Creates "vel<random>.tmp" in `folder` ("" for the current one, else
-    // ending in a separator) with CREATE_NEW and keeps its handle: nothing
-    // that already lies there, a planted link included, is ever opened, and
-    // no name can be taken ahead. `attributes` are the new file's, such as
-    // the hidden or system attribute of the file it will replace.
-    StagedFile(const std::wstring& folder, DWORD attributes);
-    // Creates `path` itself with CREATE_NEW: a staged file that stays under
-    // its own name once kept.
+    // Creates `path` with CREATE_NEW and keeps its handle: nothing that
+    // already lies there, a planted link included, is ever opened.
+    // `attributes` are the new file's, such as the hidden or system attribute
+    // of the file it will replace.
     static StagedFile at(const std::wstring& path, DWORD attributes);
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
@@ -33,9 +28,6 @@ public:
 
     // Writes and flushes to disk.
     bool write(Bytes bytes);
-
-    // Closes the file and moves it over `target`.
-    bool move_over(const std::wstring& target);
 
     // Closes the file and leaves it where it is.
     bool keep();

@@ -32,12 +32,6 @@ bool visible(DWORD attributes) {
            (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
 }
 
-// The folder part of `path` including its separator, or "" for the current one.
-std::wstring folder_of(const std::wstring& path) {
-    const std::size_t cut = path.find_last_of(L"\\/:");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-}
-
 // The new file keeps what the player (or the game) chose to hide, so that
 // a hidden or system file stays out of sight, as file_exists sees it.
 DWORD attributes_like(DWORD attributes) {
@@ -109,20 +103,6 @@ bool Win32Platform::delete_file(const std::string& path) {
 bool Win32Platform::set_current_directory(const std::string& path) {
     const std::wstring wide = widen(path);
     return !wide.empty() && SetCurrentDirectoryW(wide.c_str()) != 0;
-}
-
-bool Win32Platform::write_file(const std::string& name, Bytes bytes) {
-    const std::wstring target = widen(name);
-    const DWORD attributes = attributes_of(target);
-    if (target.empty()) return false;
-    if (attributes != no_attributes &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-        return false;
-
-    // A target held open without delete sharing makes the rename fail, on
-    // Windows and Wine alike, and the staged file goes.
-    win32::StagedFile staged(folder_of(target), attributes_like(attributes));
-    return staged && staged.write(bytes) && staged.move_over(target);
 }
 
 // A program holding the file open without delete sharing (the game) keeps

@@ -47,11 +47,6 @@ public:
     void open_document(std::string_view address) override;
     [[noreturn]] void end_program(int exit_code) override;
 
-    // All or nothing: `name` ends up holding exactly `bytes`, or stays as it
-    // was. The installation stages and moves instead; the write benchmark
-    // measures the system's plain replace with this.
-    bool write_file(const std::string& name, Bytes bytes);
-
 private:
     win32::ComApartment com_;
     HWND owner_;
