@@ -79,8 +79,8 @@ int slogan_width(const Control& control, GtkWidget* label) {
     return width;
 }
 
-}  // namespace
-
+// "安 装(&I)" becomes "安 装(_I)": the table's access-key marker in GTK's
+// mnemonic form, with literal underscores doubled.
 std::string mnemonic_label(std::string_view caption) {
     std::string out;
     for (std::size_t i = 0; i < caption.size(); ++i) {
@@ -97,6 +97,7 @@ std::string mnemonic_label(std::string_view caption) {
     return out;
 }
 
+// The note's CR LF line ends as GTK line breaks.
 std::string unix_line_ends(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -104,6 +105,8 @@ std::string unix_line_ends(std::string_view text) {
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
     return out;
 }
+
+}  // namespace
 
 MainWindow::MainWindow(VELDOR& window)
     : window_object_(window), window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {

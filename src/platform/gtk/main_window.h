@@ -12,13 +12,6 @@
 
 namespace veldor::gtk {
 
-// "安 装(&I)" becomes "安 装(_I)": the table's access-key marker in GTK's
-// mnemonic form, with literal underscores doubled.
-std::string mnemonic_label(std::string_view caption);
-
-// The note's CR LF line ends as GTK line breaks.
-std::string unix_line_ends(std::string_view text);
-
 class MainWindow {
 public:
     explicit MainWindow(VELDOR& window);
