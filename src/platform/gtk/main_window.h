@@ -4,8 +4,6 @@
 
 #include <gtk/gtk.h>
 
-#include <string>
-#include <string_view>
 
 #include "window/form.h"
 #include "window/veldor.h"
