@@ -4,7 +4,6 @@
 
 #include <gtk/gtk.h>
 
-
 #include "window/form.h"
 #include "window/veldor.h"
 
