@@ -26,13 +26,6 @@ inline bool write_raw(const fs::path& path, const Data& bytes) {
         out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes)).flush());
 }
 
-// `size` bytes that differ from their neighbours, starting at `first`.
-inline Data pattern(std::size_t size, unsigned char first) {
-    Data bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(first + i * 7);
-    return bytes;
-}
-
 // Removes `folder` with everything in it, read-only files too.
 inline void remove_tree(const fs::path& folder) {
     std::error_code ignored;

@@ -219,9 +219,9 @@ public:
         return selected;
     }
 
-    // Clicks `button`, then picks `path` in the folder dialog (empty: Cancel).
-    bool choose_after(HWND button, const std::wstring& path) const {
-        click(button);
+    // Picks `path` in the folder dialog the last action opened (empty:
+    // Cancel) and waits for the dialog to close.
+    bool answer_folder_dialog(const std::wstring& path) const {
         HWND dialog = wait_for_dialog(true);
         if (!dialog || (!path.empty() && !choose_folder(dialog, path))) return false;
         click(GetDlgItem(dialog, path.empty() ? IDCANCEL : IDOK));

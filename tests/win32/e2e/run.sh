@@ -2,7 +2,8 @@
 # Runs the end-to-end driver under Wine with two extra drive letters, each
 # mapped to a fresh empty folder: one holds game folders, the other is used
 # as a game folder at its root. Both go again afterwards. A stand-in browser
-# writes the address it is asked to open to a file.
+# writes the address it is asked to open to a file: Wine's document opener
+# runs the browsers its WineBrowser key lists, only it.
 # With --dpi=N the prefix's screen has N dots per inch for this run.
 #   run.sh WINE-PREFIX DRIVER.exe [--dpi=N] [driver options]
 set -eu
@@ -27,10 +28,11 @@ trap 'rm -f "$drives/$second:" "$drives/$root:"; [ "$dpi" = 96 ] || set_dpi 96
 mkdir "$scratch/second" "$scratch/root"
 printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened"\n' "$scratch" > "$scratch/browser"
 chmod +x "$scratch/browser"
+WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$scratch/browser" /f >/dev/null
 ln -s "$scratch/second" "$drives/$second:"
 ln -s "$scratch/root" "$drives/$root:"
 
 # Drives show in the folder dialog only if they existed when Wine started.
 wineserver -k 2>/dev/null || true
 "$(dirname "$0")/../../../cmake/wine-run.sh" "$prefix" "$driver" "$@" "$second:" "$root:" \
-    "$scratch/browser" "Z:$scratch/opened"
+    "Z:$scratch/opened"
