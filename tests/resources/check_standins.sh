@@ -7,8 +7,7 @@
 # Set PYTHON to choose the interpreter (default: python3).
 set -u
 
-src=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
-res=$src/resources
+res=${1:-$(cd "$(dirname "$0")/../.." && pwd)}/resources
 py=${PYTHON:-python3}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -21,5 +20,4 @@ for f in eng.db chi.db ZQ05_Bod.ttf config.dat veldor.ico veldor-32.png veldor-1
 done
 "$py" -c 'import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).testzip())' "$res/config.dat" ||
     { echo "FAIL config.dat has a damaged member"; failed=1; }
-[ "$failed" -eq 0 ] && echo "all stand-in checks passed"
 exit "$failed"
