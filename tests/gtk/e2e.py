@@ -99,8 +99,7 @@ def text_contrast(node):
     """Contrast of a label's text with its background, as drawn on screen: the
     commonest colour is the background, the farthest from it the text."""
     r = node.get_extents(Atspi.CoordType.SCREEN)
-    pixels = subprocess.run(["import", "-window", "root", "-crop", f"{r.width}x{r.height}+{r.x}+{r.y}",
-                             "-depth", "8", "txt:-"], capture_output=True, text=True, timeout=TIMEOUT).stdout
+    pixels = run("import", "-window", "root", "-crop", f"{r.width}x{r.height}+{r.x}+{r.y}", "-depth", "8", "txt:-")
     colours = [tuple(map(int, m)) for m in re.findall(r"\((\d+),(\d+),(\d+)", pixels)]
     check(colours, f"no pixels at {r.x},{r.y} {r.width}x{r.height}")
     background = luminance(max(set(colours), key=colours.count))
@@ -211,9 +210,12 @@ def case_install(path, root, payload_dir):
     program = Program(path, root, f"--folder={game}")
     press(program.window, "alt+i")
     dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
-    shortcuts = ["common", "common", "drive_c", "drive_c"]  # in the places, each library and prefix once
-    wait_for(f"the shortcuts {shortcuts}", lambda: shortcuts == sorted(
-        n for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE for n in labels(t) if n in shortcuts))
+    # Each library and prefix once in the places; the game's folder open in the
+    # path bar, so OK takes it.
+    shown = ["common", "common", "drive_c", "drive_c", os.path.basename(game)]
+    wait_for(f"the chooser to show {shown}", lambda: shown == sorted(
+        n.get_name() for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE for n in walk(t)
+        if n.get_name() in shown))
     press(dialog, "alt+o")
     program.message_box("安装完毕")
     check(program.process.wait(timeout=TIMEOUT) == 0, "the program did not end normally")
