@@ -1,12 +1,13 @@
 """Drives the Linux program through its real window and GTK's real dialogs,
 as a player would: xdotool presses keys and clicks, and the accessibility bus
-reads what the dialogs say and where the focus is.
+reads what the dialogs say and where the focus is; or, in the silent and
+interrupted cases, as a script would, with no display at all.
 
-Usage: window_e2e.py PROGRAM PAYLOAD_DIR CASE
-Needs an X display and a D-Bus session bus (run it under dbus-run-session).
+Usage: e2e.py PROGRAM PAYLOAD_DIR CASE, where CASE names one of the case_ functions.
+The window cases need an X display and a D-Bus session bus (dbus-run-session).
 """
 
-import filecmp, os, re, shutil, subprocess, sys, tempfile, time
+import filecmp, os, pathlib, re, shutil, signal, subprocess, sys, tempfile, time
 
 import gi
 
@@ -34,13 +35,9 @@ SLOGAN_MIN_WIDTH, NOTE_RIGHT = 201, 433  # from 201 pixels wide, up to the note 
 TIMEOUT = 15.0  # seconds, for anything the program should do promptly
 
 
-class Failure(Exception):
-    pass
-
-
 def check(condition, message):
     if not condition:
-        raise Failure(message)
+        sys.exit(f"FAIL: {message}")  # main's cleanup still runs
 
 
 def wait_for(what, probe, timeout=TIMEOUT):
@@ -82,10 +79,6 @@ def walk(node):
         yield from walk(child)
 
 
-def has(node, state):
-    return node.get_state_set().contains(state)
-
-
 def labels(node):
     return [n.get_name() for n in walk(node) if n.get_role() == Atspi.Role.LABEL and n.get_name()]
 
@@ -97,33 +90,47 @@ def write(path, content, mode=0o644):
     os.chmod(path, mode)
 
 
-def contrast(a, b):
-    def luminance(rgb):
-        r, g, b = (c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4 for c in (v / 255 for v in rgb))
-        return 0.2126 * r + 0.7152 * g + 0.0722 * b
-    light, dark = sorted((luminance(a), luminance(b)), reverse=True)
-    return (light + 0.05) / (dark + 0.05)
+def luminance(rgb):
+    r, g, b = (c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4 for c in (v / 255 for v in rgb))
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
 
 
 def text_contrast(node):
     """Contrast of a label's text with its background, as drawn on screen: the
     commonest colour is the background, the farthest from it the text."""
     r = node.get_extents(Atspi.CoordType.SCREEN)
-    pixels = subprocess.run(["import", "-window", "root", "-crop", f"{r.width}x{r.height}+{r.x}+{r.y}",
-                             "-depth", "8", "txt:-"], capture_output=True, text=True, timeout=TIMEOUT).stdout
+    pixels = run("import", "-window", "root", "-crop", f"{r.width}x{r.height}+{r.x}+{r.y}", "-depth", "8", "txt:-")
     colours = [tuple(map(int, m)) for m in re.findall(r"\((\d+),(\d+),(\d+)", pixels)]
     check(colours, f"no pixels at {r.x},{r.y} {r.width}x{r.height}")
-    background = max(set(colours), key=colours.count)
-    return max(contrast(c, background) for c in colours)
+    background = luminance(max(set(colours), key=colours.count))
+    return max((max(background, luminance(c)) + 0.05) / (min(background, luminance(c)) + 0.05) for c in colours)
+
+
+def snapshot(folder):
+    """Every entry below the folder with its mode and, for files, its contents."""
+    return {str(entry.relative_to(folder)): (entry.lstat().st_mode, entry.is_file() and entry.read_bytes())
+            for entry in pathlib.Path(folder).rglob("*")}
+
+
+def check_installed(game, payload_dir):
+    """The payloads byte for byte, and neither superseded font."""
+    for path in PAYLOADS:
+        payload = f"{payload_dir}/{os.path.basename(path)}"
+        check(filecmp.cmp(f"{game}/{path}", payload, shallow=False), f"{game}/{path} is not {payload}")  # or missing
+    check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), f"{game}: a font is still there")
 
 
 class Program:
-    def __init__(self, path, home, arguments=(), theme=None):
+    started = []  # every program the case started; ended with the case
+
+    def __init__(self, path, root, *arguments, theme=None):
+        home = f"{root}/home"
         env = {k: v for k, v in os.environ.items() if k not in ("GTK_USE_PORTAL", "GTK_THEME")}
         env.update(HOME=home, XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
                    XDG_CACHE_HOME=f"{home}/cache", GSETTINGS_BACKEND="memory",
                    GTK_A11Y="atspi", NO_AT_BRIDGE="0", **({"GTK_THEME": theme} if theme else {}))
         self.process = subprocess.Popen([path, *arguments], env=env, cwd=home)
+        Program.started.append(self)
         self.window = wait_for("the main window", lambda: windows_named(WINDOW_TITLE))[0]
         wait_for("the window on the accessibility bus", self.frame)
 
@@ -132,7 +139,7 @@ class Program:
         for app in children(Atspi.get_desktop(0)):
             if app.get_process_id() == self.process.pid:
                 app.clear_cache()
-                return [t for t in children(app) if has(t, Atspi.StateType.SHOWING)]
+                return [t for t in children(app) if t.get_state_set().contains(Atspi.StateType.SHOWING)]
         return []
 
     def frame(self):
@@ -143,17 +150,11 @@ class Program:
 
     def focused(self):
         frame = self.frame()
-        node = frame and next((n for n in walk(frame) if has(n, Atspi.StateType.FOCUSED)), None)
+        node = frame and next((n for n in walk(frame) if n.get_state_set().contains(Atspi.StateType.FOCUSED)), None)
         return node and f"{node.get_role_name()}:{node.get_name()}"
 
     def alive(self):
         return self.process.poll() is None
-
-    def ends(self, code=0):
-        try:
-            return self.process.wait(timeout=TIMEOUT) == code
-        except subprocess.TimeoutExpired:
-            return False
 
     def message_box(self, pattern):
         """Waits for the one message box, checks its text and presses Enter. A
@@ -176,23 +177,6 @@ class Program:
             time.sleep(0.1)
         check(self.alive(), "the program ended")
 
-    def open_chooser(self):
-        """Install: the folder dialog, once it has loaded its folder."""
-        press(self.window, "alt+i")
-        dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
-        time.sleep(0.3)
-        return dialog
-
-    def choose_folder(self, folder):
-        """Types the folder into the chooser's location entry."""
-        dialog = self.open_chooser()
-        press(dialog, "ctrl+l")
-        time.sleep(0.2)
-        run("xdotool", "type", "--delay", "20", folder)
-        time.sleep(0.5)  # the entry completes inline; Delete drops the completion
-        press(dialog, "Delete", "Return")
-        wait_for("the folder dialog to close", lambda: not windows_named(FOLDER_DIALOG_TITLE))
-
 
 def make_home(root):
     """A home whose web browser is a script noting the address it was asked to open."""
@@ -204,71 +188,57 @@ def make_home(root):
     write(f"{home}/config/mimeapps.list",
           "[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n")
     os.makedirs(f"{home}/cache")
-    return home, opened
 
 
 # --- the cases: each makes its world, then starts the program -------------
 
 
-def case_install(start, root, payload_dir, _opened):
+def case_install(path, root, payload_dir):
     """Steam's list names a second library: the chooser offers each library's
-    games and each Wine prefix's drive_c. A refusal leaves the window for
-    another attempt, whose chooser opens again on the folder given by
+    games and each Wine prefix's drive_c, and opens on the folder given by
     --folder: OK installs the payloads there."""
-    home, library, wrong = f"{root}/home", f"{root}/Library Two", f"{root}/not-a-game"
+    home, library = f"{root}/home", f"{root}/Library Two"
     steam, game = f"{home}/.local/share/Steam", f"{root}/游戏 VELDOR"  # in neither library
     write(f"{steam}/steamapps/libraryfolders.vdf",
-          f'"libraryfolders"\n{{\n\t"0"\n\t{{\n\t\t"path"\t\t"{steam}"\n\t}}\n'
-          f'\t"1"\n\t{{\n\t\t"path"\t\t"{library}"\n\t\t"apps" {{ "1" "2" }}\n\t}}\n}}\n')
-    os.makedirs(f"{home}/.steam")
-    os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
-    for folder in (f"{steam}/steamapps/common/Tool", f"{library}/steamapps/common", f"{game}/data/cmn/fe", wrong,
-                   f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty"):
+          f'"libraryfolders" {{ "0" {{ "path" "{steam}" }} "1" {{ "path" "{library}" "apps" {{ "1" "2" }} }} }}')
+    for folder in (f"{steam}/steamapps/common/Tool", f"{library}/steamapps/common", f"{game}/data/cmn/fe",
+                   f"{home}/.wine/drive_c", f"{home}/Games/lutris/drive_c", f"{home}/Games/empty", f"{home}/.steam"):
         os.makedirs(folder)
+    os.symlink(steam, f"{home}/.steam/steam")  # as Steam links it: one library, not two
     for font in SUPERSEDED:
         write(f"{game}/{font}", b"old font")
-    program = start(f"--folder={game}")
-    program.choose_folder(wrong)
-    program.message_box("路径错误")
-    program.quiet_for(1.0)
-    check(not os.listdir(wrong), "the refused folder changed")
-
-    dialog = program.open_chooser()
-    chooser = wait_for("the chooser", lambda: next(
-        (t for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE), None))
-    sidebar = wait_for("the places", lambda: next(
-        (n for n in walk(chooser) if n.get_role() == Atspi.Role.SCROLL_PANE and n.get_name() == "Places"), None))
-    shortcuts = ["common", "common", "drive_c", "drive_c"]  # each library and prefix once
-    wait_for(f"the shortcuts {shortcuts}",
-             lambda: sorted(n for n in labels(sidebar) if n in ("common", "drive_c")) == shortcuts)
+    program = Program(path, root, f"--folder={game}")
+    press(program.window, "alt+i")
+    dialog = wait_for("the folder dialog", lambda: windows_named(FOLDER_DIALOG_TITLE))[0]
+    # Each library and prefix once in the places; the game's folder open in the
+    # path bar, so OK takes it.
+    shown = ["common", "common", "drive_c", "drive_c", os.path.basename(game)]
+    wait_for(f"the chooser to show {shown}", lambda: shown == sorted(
+        n.get_name() for t in program.toplevels() if t.get_name() == FOLDER_DIALOG_TITLE for n in walk(t)
+        if n.get_name() in shown))
     press(dialog, "alt+o")
     program.message_box("安装完毕")
-    check(program.ends(), "the program did not end normally")
-    for path in PAYLOADS:
-        payload = f"{payload_dir}/{os.path.basename(path)}"
-        check(os.path.isfile(f"{game}/{path}") and filecmp.cmp(f"{game}/{path}", payload, shallow=False),
-              f"{path} is not {payload}")
-    check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), "a font is still there")
+    check(program.process.wait(timeout=TIMEOUT) == 0, "the program did not end normally")
+    check_installed(game, payload_dir)
 
 
-def case_controls(start, _root, _payload_dir, opened):
+def case_controls(path, root, _payload_dir):
     """Keys and focus, the note and the slogan, the site label, About and Exit."""
-    program = start()
+    program, opened = Program(path, root), f"{root}/opened.txt"
 
-    def move(keys, to):
-        press(program.window, *keys)
-        wait_for(f"{' '.join(keys)} to {to}", lambda: program.focused() == to)
+    def move(key, to):
+        press(program.window, key)
+        wait_for(f"{key} to {to}", lambda: program.focused() == to)
 
     check(program.focused() == INSTALL, "focus does not start on Install")
     for to in (EXIT, NOTE, ABOUT_BUTTON, INSTALL):
-        move(["Tab"], to)
-    for to in (ABOUT_BUTTON, NOTE, EXIT):
-        move(["shift+Tab"], to)
+        move("Tab", to)
+    for to in (ABOUT_BUTTON, NOTE):
+        move("shift+Tab", to)
     # In the note, Enter and Escape start nothing; a click focuses it.
-    move(["Tab"], NOTE)
     press(program.window, "Return", "Escape")
     program.quiet_for(1.0)
-    move(["shift+Tab", "shift+Tab"], INSTALL)
+    move("shift+Tab", EXIT)
     note = program.find(lambda n: n.get_role() == Atspi.Role.TEXT)
     check("\r" not in note.get_text(0, -1), "the note keeps Windows line ends")
     click(note)
@@ -292,33 +262,30 @@ def case_controls(start, _root, _payload_dir, opened):
         program.message_box(ABOUT)
         check(program.alive(), "About ended the program")
     press(program.window, "alt+e")
-    check(program.ends(1), "Exit did not end the program with 1 (left without installing)")
+    check(program.process.wait(timeout=TIMEOUT) == 1, "Exit did not end the program with 1 (left without installing)")
 
 
-def case_layout(start, _root, _payload_dir, _opened):
+def case_layout(path, root, _payload_dir):
     # In the high-contrast theme the link and the slogan read.
-    program = start(theme="HighContrastInverse")
+    program = Program(path, root, theme="HighContrastInverse")
     for name in (SITE, SLOGAN):
         ratio = text_contrast(program.find(lambda n: n.get_name() == name))
         check(ratio >= 3, f"{name} is drawn at {ratio:.1f}:1 against its background")
 
-    # 6645 x 2910 twips at the 96 DPI of a plain X server.
+    # 6645 x 2910 twips at the 96 DPI of a plain X server, and no other size.
     frame = program.frame()
     origin = frame.get_extents(Atspi.CoordType.SCREEN)
-    check((origin.width, origin.height) == (443, 194), f"window is {origin.width} x {origin.height}")
     hints = run("xprop", "-id", program.window, "WM_NORMAL_HINTS", "_NET_WM_ICON")
     for hint in ("minimum size: 443 by 194", "maximum size: 443 by 194", "Icon (16 x 16)", "Icon (32 x 32)"):
         check(hint in hints, f"no {hint!r} in {hints[:300]}")
 
     # The slots hang from the window's fixed-position container.
-    slots = []
+    slots = {}
     for slot in children(frame.get_child_at_index(0)):
-        nodes = list(walk(slot))
+        nodes, r = list(walk(slot)), slot.get_extents(Atspi.CoordType.SCREEN)
         note = any(n.get_role() == Atspi.Role.TEXT for n in nodes)
-        r = slot.get_extents(Atspi.CoordType.SCREEN)
-        slots.append(("note" if note else next((n.get_name() for n in nodes if n.get_name()), None),
-                      (r.x - origin.x, r.y - origin.y, r.width, r.height)))
-    slots = dict(slots)
+        name = "note" if note else next(n.get_name() for n in nodes if n.get_name())
+        slots[name] = (r.x - origin.x, r.y - origin.y, r.width, r.height)
     x, y, width, height = slots.pop(SLOGAN, (0, 0, 0, 0))
     check(slots == SLOTS, f"slots are {slots}")
     check(y == 168 and height == 17 and width >= SLOGAN_MIN_WIDTH and x + width <= NOTE_RIGHT,
@@ -331,30 +298,80 @@ def case_layout(start, _root, _payload_dir, _opened):
               f"character {offset} of the slogan lies at {c.x}..{c.x + c.width}, outside its slot")
 
 
-CASES = {name[len("case_"):]: case for name, case in globals().items() if name.startswith("case_")}
+def case_silent(path, root, payload_dir):
+    """Run by a script with no display: silent installations, their exit codes
+    and messages (a fixed string in either stream), and the options."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    write(f"{root}/my game/{SUPERSEDED[0]}", b"old font")
+    os.makedirs(f"{root}/my game/data/cmn/fe")
+    os.makedirs(f"{root}/no fonts/data/cmn/fe")
+    folder = f"--folder={root}/my game"
+    for code, text, *arguments in [
+        (0, "安装完毕", "--folder=my game", "--silent"),  # relative to where it is run
+        (2, "路径错误：缺少文件夹 data\\gui", "--silent", f"--folder={root}/no fonts"),
+        (5, "--silent 需要 --folder", "--silent"),
+        (5, "--folder 需要一个文件夹", "--silent", "--folder="),
+        (5, "--bogus", "--silent", "--bogus", folder),
+        (0, "VELDOR汉化V1.2 1.02", "--version"),
+        (0, "5 命令行错误", "--help"),  # the exit codes
+        (1, "cannot open display", folder),  # not silent, the window needs a display
+    ]:
+        said = subprocess.run([path, *arguments], env=env, cwd=root, capture_output=True, text=True, timeout=TIMEOUT)
+        check(said.returncode == code and text in said.stdout + said.stderr,
+              f"{arguments}: ended with {said.returncode}, said {said.stdout + said.stderr!r}")
+    check_installed(f"{root}/my game", payload_dir)
+    check(not os.listdir(f"{root}/no fonts/data/cmn/fe"), "the refused folder changed")
+
+
+def case_interrupted(path, root, payload_dir):
+    """Silent installations into a real folder, stopped (SIGKILL) or failed
+    (EIO, ENOSPC) by strace at each rename, unlink, write and fsync in turn. A
+    failed attempt leaves the old game as it was (exit 3), or, past the commit,
+    the whole patch and a leftover at most (exit 0). After either, the next
+    attempt resolves what was left and installs: the whole patch, nothing of
+    the installer's own."""
+    old, game = f"{root}/old", f"{root}/game"
+    write(f"{old}/data/cmn/fe/eng.db", os.urandom(300000), 0o640)  # older and longer than the payload
+    for name in (*SUPERSEDED, "game.exe"):
+        write(f"{old}/{name}", name)
+
+    def install(*strace, anew=True):  # into the old game anew, or into what is left
+        if anew:
+            shutil.rmtree(game, ignore_errors=True)
+            shutil.copytree(old, game)
+        command = [*(["strace", "-f", *strace] if strace else []), path, "--silent", f"--folder={game}"]
+        return subprocess.run(command, stderr=subprocess.DEVNULL, timeout=TIMEOUT).returncode
+
+    check(install() == 0, "a clean install failed")
+    check_installed(game, payload_dir)
+    before, after = snapshot(old), snapshot(game)
+    for syscall in ("renameat2", "unlink", "write", "fsync"):
+        install("-o", f"{root}/trace", f"-etrace={syscall}")
+        calls = open(f"{root}/trace").read().count(f"{syscall}(")
+        check(calls, f"no {syscall} call to interrupt")
+        for fault in ("signal=KILL", "error=EIO", *(["error=ENOSPC"] * (syscall == "write"))):
+            for n in range(1, calls + 1):
+                what = f"{syscall} {fault} #{n}"
+                code = install("-o", "/dev/null", f"-einject={syscall}:{fault}:when={n}")
+                if code == 3 and fault != "signal=KILL":
+                    check(snapshot(game) == before, f"{what}: the folder changed")
+                    continue
+                check(code == (-signal.SIGKILL if fault == "signal=KILL" else 0), f"{what}: exit {code}")
+                if code == 0:  # failed past the commit: the whole patch already, a leftover at most
+                    check_installed(game, payload_dir)
+                check(install(anew=False) == 0 and snapshot(game) == after,
+                      f"{what}: not the whole patch after the next attempt")
 
 
 def main():
-    if len(sys.argv) != 4 or sys.argv[3] not in CASES:
-        sys.exit(f"usage: {sys.argv[0]} PROGRAM PAYLOAD_DIR {{{'|'.join(CASES)}}}")
     program_path, payload_dir, case = sys.argv[1:]
-    root = tempfile.mkdtemp(prefix="veldor-e2e-")
-    started = []
-
-    def start(*arguments, theme=None):
-        started.append(Program(os.path.abspath(program_path), home, arguments, theme))
-        return started[-1]
-
-    try:
-        home, opened = make_home(root)
-        CASES[case](start, root, payload_dir, opened)
-    except Failure as failure:
-        sys.exit(f"FAIL {case}: {failure}")
-    finally:
-        for program in started:
-            if program.alive():
-                program.process.kill()
-        shutil.rmtree(root, ignore_errors=True)
+    with tempfile.TemporaryDirectory(prefix="veldor-e2e-") as root:
+        try:
+            make_home(root)
+            globals()[f"case_{case}"](os.path.abspath(program_path), root, payload_dir)
+        finally:
+            for program in Program.started:
+                program.process.kill()  # nothing if it has ended
     print(f"ok {case}")
 
 
