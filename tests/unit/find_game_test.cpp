@@ -117,14 +117,6 @@ TEST(FindGame, WithoutAReadableListTheRootsAreTheLibraries) {
         EXPECT_EQ(request.start, common + "\\VELDOR2");
         EXPECT_EQ(request.shortcuts, (Paths{common, wine, lutris, bottle}));
     }
-
-    FakePlatform windows;  // no home: no Wine prefixes, Steam from the registry
-    windows.places.steam = {"C:\\Steam"};
-    add_game(windows, "C:\\Steam\\steamapps\\common\\VELDOR");
-    add_folder(windows, "C:\\Users\\p\\.wine\\drive_c");
-    const FolderRequest request = search(windows);
-    EXPECT_EQ(request.start, "C:\\Steam\\steamapps\\common\\VELDOR");
-    EXPECT_EQ(request.shortcuts, Paths{"C:\\Steam\\steamapps\\common"});
 }
 
 }  // namespace
