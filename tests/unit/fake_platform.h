@@ -48,7 +48,6 @@ public:
     std::vector<Box> boxes;
     std::vector<Operation> log;
     std::vector<std::string> reasons;
-    std::vector<std::string> dialog_starts;  // where each folder dialog opened
     std::string current_directory = "C:\\";
     std::optional<int> exit_code;  // set when the program ended
 
@@ -56,8 +55,7 @@ public:
         if (powered) boxes.emplace_back(text, icon);
     }
     void explain(std::string_view reason) override { reasons.emplace_back(reason); }
-    std::optional<std::string> browse_for_folder(const FolderRequest& request) override {
-        dialog_starts.push_back(request.start);
+    std::optional<std::string> browse_for_folder(const FolderRequest&) override {
         return dialog_answer;
     }
     GamePlaces game_places() override { return places; }
@@ -76,11 +74,9 @@ public:
         if (found == files.end() || found->second.size() > limit) return std::nullopt;
         return std::string(found->second.begin(), found->second.end());
     }
-    bool file_exists(const std::string& path) override {
-        return powered && files.contains(key(path));
-    }
-    bool directory_exists(const std::string& path) override {
-        return powered && directories.contains(key(path));
+    bool file_exists(const std::string& p) override { return powered && files.contains(key(p)); }
+    bool directory_exists(const std::string& p) override {
+        return powered && directories.contains(key(p));
     }
     bool delete_file(const std::string& path) override {
         const std::string k = key(path);

@@ -12,7 +12,6 @@ using Paths = std::vector<std::string>;
 const std::string windows_list =
     "\"libraryfolders\"\r\n{\r\n\t\"0\"\r\n\t{\r\n"
     "\t\t\"path\"\t\t\"C:\\\\Program Files (x86)\\\\Steam\"\r\n\t\t\"label\"\t\t\"\"\r\n"
-    "\t\t\"contentid\"\t\t\"4127563158232749451\"\r\n\t\t\"totalsize\"\t\t\"0\"\r\n"
     "\t\t\"apps\"\r\n\t\t{\r\n\t\t\t\"228980\"\t\t\"247963842\"\r\n\t\t}\r\n\t}\r\n"
     "\t\"1\"\r\n\t{\r\n\t\t\"path\"\t\t\"D:\\\\SteamLibrary\"\r\n"
     "\t\t\"update_clean_bytes_tally\"\t\t0\r\n\t\t\"apps\"\r\n\t\t{\r\n\t\t}\r\n\t}\r\n"

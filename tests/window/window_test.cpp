@@ -1,5 +1,5 @@
 // The window's parts that need no window: the command line, where each
-// control lies, the patch note and what Install asks of the folder dialog.
+// control lies and the patch note.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "unit/fake_platform.h"
 #include "window/command_line.h"
 #include "window/form.h"
 #include "window/identity.h"
-#include "window/veldor.h"
 
 namespace veldor {
 namespace {
@@ -95,7 +93,6 @@ std::string_view first_unit(std::string_view line) {
 }
 
 TEST(PatchNote, IsNineCrLfLinesWrappedGreedilyAt67Cp936Bytes) {
-    EXPECT_EQ(cp936_width(patch_note), 456u);
     std::vector<std::string_view> lines;
     for (std::string_view rest = patch_note; !rest.empty();) {
         const std::size_t end = rest.find("\r\n");
@@ -114,18 +111,6 @@ TEST(PatchNote, IsNineCrLfLinesWrappedGreedilyAt67Cp936Bytes) {
     EXPECT_FALSE(lines[5].empty());
     EXPECT_TRUE(lines[6].empty());
     EXPECT_FALSE(lines[7].empty() || lines[8].empty());
-}
-
-// Each attempt's folder dialog opens on the command line's folder, if one
-// was given. (What each control does is shown through the real windows.)
-TEST(Handlers, InstallOpensTheDialogOnTheStartFolder) {
-    for (const std::string start : {"", "D:\\My Games\\VELDOR"}) {
-        testing::FakePlatform platform;
-        VELDOR window{platform, start};
-        window.Run(Command::install);
-        window.Run(Command::install);
-        EXPECT_EQ(platform.dialog_starts, (std::vector{start, start}));
-    }
 }
 
 }  // namespace
