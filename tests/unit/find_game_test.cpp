@@ -76,9 +76,11 @@ TEST(FindGame, NamesMatchWithoutRegardToCaseAndEachFolderCountsOnce) {
     FakePlatform world = a_home();
     add_folder(world, other + "\\VELDOR\\DATA\\Cmn\\FE");
     add_folder(world, other + "\\VELDOR\\DATA\\GUI");
-    // "Data" and "data" side by side (Linux): not guessed at, not the game.
+    // "Data" and "data" side by side (Linux), each with the whole layout:
+    // neither is guessed at, so this is not the game.
     add_game(world, common + "\\Twice");
-    add_folder(world, common + "\\Twice\\Data");
+    add_folder(world, common + "\\Twice\\Data\\cmn\\fe");
+    add_folder(world, common + "\\Twice\\Data\\gui");
     // A root spelled with a separator at its end, which the list names too,
     // and a second root listing the same libraries.
     const std::string flatpak = home + "\\.var\\app\\com.valvesoftware.Steam\\.local\\share\\Steam";
