@@ -3,35 +3,31 @@
 // so that a test can make any one of them fail, or cut the power there.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "payload/payloads.h"
 #include "platform/platform.h"
 
 namespace veldor::testing {
 
-enum class Op {
-    file_state,
-    set_current_directory,
-    stage_file,
-    move_file,
-    delete_file,
-    flush_folder,
-    read_resource,
-    sha256
-};
+enum class Op { file_state, chdir, stage_file, move_file, delete_file, flush, resource, sha256 };
 
-struct Box {
-    std::string text;
-    Icon icon;
-    bool operator==(const Box&) const = default;
-};
-
+using Box = std::pair<std::string, Icon>;
+using Operation = std::pair<Op, std::string>;
 using Blob = std::vector<unsigned char>;
 using Files = std::map<std::string, Blob>;
+
+// Of type custom, distinct so that a mix-up shows. Only these exact bytes
+// hash to the digests the build compiled in.
+inline std::map<unsigned, Blob> intact_resources() {
+    return {
+        {101, Blob(101, 101)}, {102, Blob(102, 102)}, {103, Blob(103, 103)}, {104, Blob(104, 104)}};
+}
 
 class FakePlatform : public Platform {
 public:
@@ -40,10 +36,7 @@ public:
     std::set<std::string> directories;
     Files files;
     std::set<std::string> read_only, in_use;  // of `files`
-    // Of type CUSTOM, distinct so that a mix-up shows. Only these exact
-    // bytes hash to the digests the build compiled in.
     std::map<unsigned, Blob> resources = intact_resources();
-    static std::map<unsigned, Blob> intact_resources();
     // The operation, counted from 0 in `log`, that fails, or where the power
     // is cut: from there on nothing happens, and nothing is shown, until
     // `power_on()`. A cut inside stage_file leaves half the file.
@@ -53,35 +46,93 @@ public:
 
     // What happened.
     std::vector<Box> boxes;
-    std::vector<std::pair<Op, std::string>> log;
+    std::vector<Operation> log;
     std::vector<std::string> reasons;
-    std::vector<std::string> dialog_starts;  // where each folder dialog opened
-    std::vector<std::string> written;        // staged files, in order
     std::string current_directory = "C:\\";
     std::optional<int> exit_code;  // set when the program ended
 
     void message_box(std::string_view text, Icon icon) override {
-        if (powered) boxes.push_back({std::string(text), icon});
+        if (powered) boxes.emplace_back(text, icon);
     }
     void explain(std::string_view reason) override { reasons.emplace_back(reason); }
-    std::optional<std::string> browse_for_folder(const FolderRequest& request) override {
-        dialog_starts.push_back(request.start);
+    std::optional<std::string> browse_for_folder(const FolderRequest&) override {
         return dialog_answer;
     }
-    bool file_exists(const std::string& path) override;
-    bool directory_exists(const std::string& path) override;
     GamePlaces game_places() override { return places; }
-    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
+    std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override {
+        const std::string prefix = normal(folder) + "\\";
+        std::vector<std::string> found;
+        for (const std::string& dir : directories)
+            if (dir.starts_with(prefix) && dir.find('\\', prefix.size()) == std::string::npos &&
+                found.size() < limit)
+                found.push_back(dir);
+        return found;
+    }
     std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
-                                               std::size_t limit) override;
-    bool delete_file(const std::string& path) override;
-    bool set_current_directory(const std::string& path) override;
-    FileState file_state(const std::string& path) override;
-    bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
-    bool move_file(const std::string& from, const std::string& to) override;
-    bool flush_folder(const std::string& path) override;
-    std::optional<Digest> sha256(Bytes bytes) override;
-    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
+                                               std::size_t limit) override {
+        const auto found = files.find(normal(folder + "\\" + std::string(name)));
+        if (found == files.end() || found->second.size() > limit) return std::nullopt;
+        return std::string(found->second.begin(), found->second.end());
+    }
+    bool file_exists(const std::string& p) override { return powered && files.contains(key(p)); }
+    bool directory_exists(const std::string& p) override {
+        return powered && directories.contains(key(p));
+    }
+    bool delete_file(const std::string& path) override {
+        const std::string k = key(path);
+        return proceed(Op::delete_file, k) && !read_only.contains(k) && !in_use.contains(k) &&
+               files.erase(k) == 1;
+    }
+    bool set_current_directory(const std::string& path) override {
+        const std::string k = key(path);
+        if (!proceed(Op::chdir, k) || !directories.contains(k)) return false;
+        current_directory = k;
+        return true;
+    }
+    FileState file_state(const std::string& path) override {
+        const std::string k = key(path);
+        if (!proceed(Op::file_state, k)) return FileState::read_only;  // cannot be replaced
+        if (directories.contains(k)) return FileState::other;
+        if (!files.contains(k)) return FileState::absent;
+        if (in_use.contains(k)) return FileState::in_use;
+        return read_only.contains(k) ? FileState::read_only : FileState::normal;
+    }
+    bool stage_file(const std::string& name, const std::string&, Bytes bytes) override {
+        const std::string k = key(name);
+        const bool done = proceed(Op::stage_file, k);
+        if (log.size() - 1 == cut_at && !files.contains(k))
+            files[k] = Blob(bytes.begin(), bytes.begin() + std::ssize(bytes) / 2);
+        if (!done || files.contains(k) ||
+            !directories.contains(normal(k.substr(0, k.rfind('\\') + 1))))
+            return false;
+        files[k] = Blob(bytes.begin(), bytes.end());
+        return true;
+    }
+    bool move_file(const std::string& from, const std::string& to) override {
+        const std::string source = key(from), target = key(to);
+        if (!proceed(Op::move_file, source + " -> " + target) || !files.contains(source) ||
+            files.contains(target) || in_use.contains(source))
+            return false;
+        files[target] = std::move(files[source]);
+        files.erase(source);
+        return true;
+    }
+    bool flush_folder(const std::string& path) override {
+        return proceed(Op::flush, key(path)) && directories.contains(key(path));
+    }
+    std::optional<Digest> sha256(Bytes bytes) override {
+        if (!proceed(Op::sha256, {})) return std::nullopt;
+        for (const PayloadDigest& p : payload_digests)
+            if (std::ranges::equal(bytes, intact_resources().at(p.id))) return p.sha256;
+        return Digest{};
+    }
+    std::optional<Bytes> read_resource(std::string_view type, unsigned id) override {
+        const auto found = resources.find(id);
+        if (!proceed(Op::resource, std::to_string(id)) || type != "custom" ||
+            found == resources.end())
+            return std::nullopt;
+        return Bytes(found->second);
+    }
     void open_document(std::string_view) override {}
     void end_program(int code) override {
         if (powered) exit_code = code;
@@ -89,8 +140,25 @@ public:
 
 private:
     // Logs the operation; false when it is to fail or the power is off.
-    bool proceed(Op op, const std::string& path);
-    std::string key(const std::string& path) const;
+    bool proceed(Op op, const std::string& path) {
+        const std::size_t index = log.size();
+        log.emplace_back(op, path);
+        if (index == cut_at) powered = false;
+        return powered && index != fail_at;
+    }
+    // Paths without a doubled or trailing separator.
+    static std::string normal(const std::string& path) {
+        std::string out;
+        for (char c : path)
+            if (!(c == '\\' && !out.empty() && out.back() == '\\')) out += c;
+        if (out.size() > 3 && out.back() == '\\') out.pop_back();
+        return out;
+    }
+    // Absolute, or relative to the current directory.
+    std::string key(const std::string& path) const {
+        const bool absolute = path.starts_with('\\') || (path.size() > 1 && path[1] == ':');
+        return normal(absolute ? path : current_directory + "\\" + path);
+    }
     bool powered = true;
 };
 

@@ -12,7 +12,6 @@ using Paths = std::vector<std::string>;
 const std::string windows_list =
     "\"libraryfolders\"\r\n{\r\n\t\"0\"\r\n\t{\r\n"
     "\t\t\"path\"\t\t\"C:\\\\Program Files (x86)\\\\Steam\"\r\n\t\t\"label\"\t\t\"\"\r\n"
-    "\t\t\"contentid\"\t\t\"4127563158232749451\"\r\n\t\t\"totalsize\"\t\t\"0\"\r\n"
     "\t\t\"apps\"\r\n\t\t{\r\n\t\t\t\"228980\"\t\t\"247963842\"\r\n\t\t}\r\n\t}\r\n"
     "\t\"1\"\r\n\t{\r\n\t\t\"path\"\t\t\"D:\\\\SteamLibrary\"\r\n"
     "\t\t\"update_clean_bytes_tally\"\t\t0\r\n\t\t\"apps\"\r\n\t\t{\r\n\t\t}\r\n\t}\r\n"
@@ -43,7 +42,6 @@ TEST(LibraryFolders, ReadsEachFormAndSkipsWhatIsNotALibrary) {
             "2" { "apps" { "path" "A" } } "contentstatsid" { "path" "B" } "3" "" })",
          {}},
         {"another file altogether", R"("AppState" { "0" { "path" "C:\\S" } })", {}},
-        {"empty", "", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -76,7 +74,6 @@ TEST(LibraryFolders, DamageAndBombsEndTheReadingWithinItsBounds) {
         std::string list;
         std::size_t found;
     } cases[] = {
-        {"a million braces deep", first + times(1'000'000, "{"), 1},
         {"a million keyed blocks deep", first + times(1'000'000, "k{"), 1},
         {"too deep before a path",
          R"("libraryfolders" { "0" { )" + times(library_list_depth_limit, "k{") +
