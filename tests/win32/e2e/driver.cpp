@@ -41,17 +41,6 @@ std::wstring program_under_test() {
     return copy && *copy ? copy : test_paths::program;
 }
 
-// The control built from `name`'s table entry, found as a player sees it.
-HWND control_of(HWND window, std::string_view name) {
-    const Control* control = find_control(name);
-    for (HWND child : children_of(window))
-        if (control->kind == ControlKind::text_box
-                ? lstrcmpiW(class_of(child).c_str(), L"Edit") == 0
-                : text_of(child) == widen(control->caption))
-            return child;
-    return nullptr;
-}
-
 // The size of `control`'s caption drawn in its font at `dpi` (that font made
 // here as the program makes it), without the access-key marker.
 SIZE caption_size(const Control& control, int dpi) {
@@ -112,23 +101,21 @@ void make_game_folder(const fs::path& folder, bool game = true) {
         write_raw(folder / name, older);
 }
 
-// Every folder (ending in '\') and file below `folder`, with its contents.
+// Every file below `folder`, with its contents. Folders are left out: the
+// program makes and removes none.
 using Tree = std::map<std::wstring, Data>;
 Tree snapshot(const fs::path& folder) {
     Tree tree;
     const std::size_t prefix = (folder / L"").wstring().size();
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::wstring name = entry.path().wstring().substr(prefix);
-        tree[entry.is_directory() ? name + L"\\" : name] =
-            entry.is_directory() ? Data{} : read_file(entry.path());
-    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            tree[entry.path().wstring().substr(prefix)] = read_file(entry.path());
     return tree;
 }
 
-// What a complete installation leaves: the layout and the four payloads.
+// What a complete installation leaves: the four payloads.
 Tree installed_tree() {
-    Tree tree{
-        {L"data\\", {}}, {L"data\\cmn\\", {}}, {L"data\\cmn\\fe\\", {}}, {L"data\\gui\\", {}}};
+    Tree tree;
     for (const auto& [folder, name] : {std::pair{L"data\\cmn\\fe\\", L"eng.db"},
                                        {L"data\\gui\\", L"ZQ05_Bod.ttf"},
                                        {L"data\\cmn\\fe\\", L"chi.db"},
@@ -148,7 +135,14 @@ protected:
         app.emplace(program, widen(main_window.caption), arguments);
         ASSERT_EQ(app->window() != nullptr, window);
     }
-    HWND control(std::string_view name) const { return control_of(app->window(), name); }
+    // The control built from `name`'s table entry, found as a player sees it:
+    // the one edit control, or the child showing its caption.
+    HWND control(std::string_view name) const {
+        const Control* c = find_control(name);
+        const bool edit = c->kind == ControlKind::text_box;
+        return FindWindowExW(app->window(), nullptr, edit ? L"Edit" : nullptr,
+                             edit ? nullptr : widen(c->caption).c_str());
+    }
     // Answers the one box the last action should show, and checks it: its
     // caption, its owner (the window, when there is one) and its icon.
     void expect_box(const std::wstring& text, bool stop_icon) const {

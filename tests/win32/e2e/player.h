@@ -58,12 +58,6 @@ inline std::vector<HWND> children_of(HWND parent) {
     return found;
 }
 
-inline HWND child_of_class(HWND parent, const wchar_t* name) {
-    for (HWND child : children_of(parent))
-        if (lstrcmpiW(class_of(child).c_str(), name) == 0) return child;
-    return nullptr;
-}
-
 struct MessageBoxSeen {
     std::wstring caption, text;
     HWND owner = nullptr;
@@ -167,7 +161,7 @@ public:
     HWND dialog(bool folder) const {
         for (HWND d : children_of(nullptr))
             if (owned(d) && IsWindowVisible(d) && class_of(d) == L"#32770" &&
-                (child_of_class(d, L"SysTreeView32") != nullptr) == folder)
+                (FindWindowExW(d, nullptr, WC_TREEVIEWW, nullptr) != nullptr) == folder)
                 return d;
         return nullptr;
     }
@@ -185,7 +179,7 @@ public:
             TVITEMW item;
             wchar_t text[MAX_PATH];
         };
-        HWND tree = child_of_class(dialog, L"SysTreeView32");
+        HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
         auto* remote = static_cast<Shared*>(
             VirtualAllocEx(process_.hProcess, nullptr, sizeof(Shared), MEM_COMMIT, PAGE_READWRITE));
         if (!tree || !remote) return false;
