@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "e2e/player.h"
 #include "platform/win32/wide.h"
-#include "support.h"
 #include "test_paths.h"
 #include "window/form.h"
 
@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
         floor_samples.push_back(measure(floor, L"floor", L"&Go", game));
         cjk_samples.push_back(measure(cjk_floor, L"floor", L"&Go", game));
     }
-    veldor::test::remove_tree(game);
+    std::error_code ignored;
+    std::filesystem::remove_all(game, ignored);
 
     std::printf("medians of %d runs under Wine (-1: did not complete)\n", runs);
     const double program = report("VELDOR汉化.exe", installer);
