@@ -22,7 +22,6 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         std::string folder;
     } cases[] = {
         {"", false, false, false, ""},
-        {"/S /D=C:\\Games\\VELDOR", true, false, false, "C:\\Games\\VELDOR"},
         {"/s /d=D:\\My Games\\VELDOR 2  ", true, false, false, "D:\\My Games\\VELDOR 2"},
         {"/D=\"C:\\Program Files\\VELDOR\"", false, false, false, "C:\\Program Files\\VELDOR"},
         {"\"/D=C:\\Program Files\\VELDOR\"", false, false, false, "C:\\Program Files\\VELDOR"},
