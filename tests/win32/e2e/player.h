@@ -229,8 +229,7 @@ public:
         MessageBoxSeen seen;
         seen.caption = text_of(box);
         seen.owner = GetWindow(box, GW_OWNER);
-        for (HWND child : children_of(box)) {
-            if (lstrcmpiW(class_of(child).c_str(), L"Static") != 0) continue;
+        for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr));) {
             if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
                 DWORD_PTR icon = 0;
                 SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
