@@ -36,10 +36,8 @@ std::wstring second_drive, root_drive, browser_record;
 
 // The build's program, or the one VELDOR_PROGRAM names: a copy beside
 // planted DLLs (planted/run.sh), a signed build (release_build.sh).
-std::wstring program_under_test() {
-    const wchar_t* copy = _wgetenv(L"VELDOR_PROGRAM");
-    return copy && *copy ? copy : test_paths::program;
-}
+const wchar_t* const program_copy = _wgetenv(L"VELDOR_PROGRAM");
+const std::wstring program_under_test = program_copy ? program_copy : test_paths::program;
 
 // The size of `control`'s caption drawn in its font at `dpi` (that font made
 // here as the program makes it), without the access-key marker.
@@ -131,7 +129,7 @@ protected:
 
     // Starts the program; without a window it must show a box or end.
     void start(const std::wstring& arguments = L"", bool window = true,
-               const std::wstring& program = program_under_test()) {
+               const std::wstring& program = program_under_test) {
         app.emplace(program, widen(main_window.caption), arguments);
         ASSERT_EQ(app->window() != nullptr, window);
     }
@@ -329,7 +327,7 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
         SCOPED_TRACE(win32::narrow(c.arguments));
         if (!c.folder.empty()) make_game_folder(c.folder, c.game);
         const Tree before = c.folder.empty() ? Tree{} : snapshot(c.folder);
-        start(c.arguments, false, c.damaged ? copy : program_under_test());
+        start(c.arguments, false, c.damaged ? copy : program_under_test);
         if (!c.box.empty()) expect_box(c.box, c.code != 0);
         expect_end(c.code);
         if (!c.folder.empty()) {
