@@ -38,10 +38,7 @@ Sample measure(const std::wstring& program, const std::wstring& caption,
     Player app(program, caption);
     if (!app.window()) return sample;
     sample.shown = now_ms() - start;
-    HWND button = nullptr;
-    for (HWND child : veldor::test::children_of(app.window()))
-        if (veldor::test::text_of(child) == button_caption) button = child;
-    app.click(button);
+    app.click(FindWindowExW(app.window(), nullptr, nullptr, button_caption.c_str()));
     HWND dialog = app.wait_for_dialog(true);
     if (!dialog || !app.choose_folder(dialog, folder)) return sample;
     const double chosen = now_ms();

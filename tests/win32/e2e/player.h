@@ -13,7 +13,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace veldor::test {
 
@@ -28,12 +27,6 @@ inline bool wait_until(const std::function<bool()>& done, DWORD limit_ms = patie
     return true;
 }
 
-inline std::wstring class_of(HWND hwnd) {
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    return name;
-}
-
 // WM_GETTEXT is marshalled across processes; GetWindowTextW would not ask
 // an edit control.
 inline std::wstring text_of(HWND hwnd) {
@@ -43,19 +36,6 @@ inline std::wstring text_of(HWND hwnd) {
                         SMTO_ABORTIFHUNG, 2000, &got);
     text.resize(got);
     return text;
-}
-
-inline BOOL CALLBACK collect_window(HWND hwnd, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-    return TRUE;
-}
-
-// The children of `parent`, or all top-level windows if it is null.
-inline std::vector<HWND> children_of(HWND parent) {
-    std::vector<HWND> found;
-    const auto list = reinterpret_cast<LPARAM>(&found);
-    parent ? EnumChildWindows(parent, collect_window, list) : EnumWindows(collect_window, list);
-    return found;
 }
 
 struct MessageBoxSeen {
@@ -159,8 +139,8 @@ public:
 
     // The program's shown folder dialog, or else its message box.
     HWND dialog(bool folder) const {
-        for (HWND d : children_of(nullptr))
-            if (owned(d) && IsWindowVisible(d) && class_of(d) == L"#32770" &&
+        for (HWND d = nullptr; (d = FindWindowExW(nullptr, d, L"#32770", nullptr));)
+            if (owned(d) && IsWindowVisible(d) &&
                 (FindWindowExW(d, nullptr, WC_TREEVIEWW, nullptr) != nullptr) == folder)
                 return d;
         return nullptr;
