@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "e2e/player.h"
 #include "platform/win32/wide.h"
-#include "support.h"
 #include "test_paths.h"
 #include "window/form.h"
 
@@ -38,10 +38,7 @@ Sample measure(const std::wstring& program, const std::wstring& caption,
     Player app(program, caption);
     if (!app.window()) return sample;
     sample.shown = now_ms() - start;
-    HWND button = nullptr;
-    for (HWND child : veldor::test::children_of(app.window()))
-        if (veldor::test::text_of(child) == button_caption) button = child;
-    app.click(button);
+    app.click(FindWindowExW(app.window(), nullptr, nullptr, button_caption.c_str()));
     HWND dialog = app.wait_for_dialog(true);
     if (!dialog || !app.choose_folder(dialog, folder)) return sample;
     const double chosen = now_ms();
@@ -99,7 +96,8 @@ int main(int argc, char** argv) {
         floor_samples.push_back(measure(floor, L"floor", L"&Go", game));
         cjk_samples.push_back(measure(cjk_floor, L"floor", L"&Go", game));
     }
-    veldor::test::remove_tree(game);
+    std::error_code ignored;
+    std::filesystem::remove_all(game, ignored);
 
     std::printf("medians of %d runs under Wine (-1: did not complete)\n", runs);
     const double program = report("VELDOR汉化.exe", installer);

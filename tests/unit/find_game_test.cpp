@@ -59,7 +59,6 @@ TEST(FindGame, OpensOnTheOneGameFoundInAnyLibrary) {
         {"one in the second library", {other + "\\VELDOR"}, other + "\\VELDOR"},
         {"one in the first", {common + "\\VELDOR"}, common + "\\VELDOR"},
         {"two", {common + "\\VELDOR", other + "\\VELDOR"}, ""},
-        {"none", {}, ""},
         {"one two levels down", {other + "\\Other Game\\VELDOR"}, ""},
     };
     for (const auto& c : cases) {

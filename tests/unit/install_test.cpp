@@ -111,7 +111,6 @@ TEST(Install, CancellingOrARefusalTouchesNothing) {
         SCOPED_TRACE(c.what);
         FakePlatform world = game_world();
         c.arrange(world);
-        world.directories.insert({"\\data\\cmn\\fe", "\\data\\gui"});  // the current drive's root
         const Files before = world.files;
         EXPECT_EQ(install(world), c.outcome);
         EXPECT_EQ(world.boxes, c.boxes);

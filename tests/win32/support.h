@@ -1,13 +1,10 @@
 // Helpers shared by the Windows tests: file access that bypasses the code
-// under test, test data, and removing a folder with all it holds.
+// under test.
 #pragma once
-
-#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 namespace veldor::test {
@@ -24,14 +21,6 @@ inline bool write_raw(const fs::path& path, const Data& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     return static_cast<bool>(
         out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes)).flush());
-}
-
-// Removes `folder` with everything in it, read-only files too.
-inline void remove_tree(const fs::path& folder) {
-    std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored))
-        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    fs::remove_all(folder, ignored);
 }
 
 }  // namespace veldor::test

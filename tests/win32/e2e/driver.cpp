@@ -36,21 +36,8 @@ std::wstring second_drive, root_drive, browser_record;
 
 // The build's program, or the one VELDOR_PROGRAM names: a copy beside
 // planted DLLs (planted/run.sh), a signed build (release_build.sh).
-std::wstring program_under_test() {
-    const wchar_t* copy = _wgetenv(L"VELDOR_PROGRAM");
-    return copy && *copy ? copy : test_paths::program;
-}
-
-// The control built from `name`'s table entry, found as a player sees it.
-HWND control_of(HWND window, std::string_view name) {
-    const Control* control = find_control(name);
-    for (HWND child : children_of(window))
-        if (control->kind == ControlKind::text_box
-                ? lstrcmpiW(class_of(child).c_str(), L"Edit") == 0
-                : text_of(child) == widen(control->caption))
-            return child;
-    return nullptr;
-}
+const wchar_t* const program_copy = _wgetenv(L"VELDOR_PROGRAM");
+const std::wstring program_under_test = program_copy ? program_copy : test_paths::program;
 
 // The size of `control`'s caption drawn in its font at `dpi` (that font made
 // here as the program makes it), without the access-key marker.
@@ -112,23 +99,21 @@ void make_game_folder(const fs::path& folder, bool game = true) {
         write_raw(folder / name, older);
 }
 
-// Every folder (ending in '\') and file below `folder`, with its contents.
+// Every file below `folder`, with its contents. Folders are left out: the
+// program makes and removes none.
 using Tree = std::map<std::wstring, Data>;
 Tree snapshot(const fs::path& folder) {
     Tree tree;
     const std::size_t prefix = (folder / L"").wstring().size();
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::wstring name = entry.path().wstring().substr(prefix);
-        tree[entry.is_directory() ? name + L"\\" : name] =
-            entry.is_directory() ? Data{} : read_file(entry.path());
-    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            tree[entry.path().wstring().substr(prefix)] = read_file(entry.path());
     return tree;
 }
 
-// What a complete installation leaves: the layout and the four payloads.
+// What a complete installation leaves: the four payloads.
 Tree installed_tree() {
-    Tree tree{
-        {L"data\\", {}}, {L"data\\cmn\\", {}}, {L"data\\cmn\\fe\\", {}}, {L"data\\gui\\", {}}};
+    Tree tree;
     for (const auto& [folder, name] : {std::pair{L"data\\cmn\\fe\\", L"eng.db"},
                                        {L"data\\gui\\", L"ZQ05_Bod.ttf"},
                                        {L"data\\cmn\\fe\\", L"chi.db"},
@@ -144,11 +129,18 @@ protected:
 
     // Starts the program; without a window it must show a box or end.
     void start(const std::wstring& arguments = L"", bool window = true,
-               const std::wstring& program = program_under_test()) {
+               const std::wstring& program = program_under_test) {
         app.emplace(program, widen(main_window.caption), arguments);
         ASSERT_EQ(app->window() != nullptr, window);
     }
-    HWND control(std::string_view name) const { return control_of(app->window(), name); }
+    // The control built from `name`'s table entry, found as a player sees it:
+    // the one edit control, or the child showing its caption.
+    HWND control(std::string_view name) const {
+        const Control* c = find_control(name);
+        const bool edit = c->kind == ControlKind::text_box;
+        return FindWindowExW(app->window(), nullptr, edit ? L"Edit" : nullptr,
+                             edit ? nullptr : widen(c->caption).c_str());
+    }
     // Answers the one box the last action should show, and checks it: its
     // caption, its owner (the window, when there is one) and its icon.
     void expect_box(const std::wstring& text, bool stop_icon) const {
@@ -193,16 +185,11 @@ TEST_F(EndToEnd, Layout) {
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        const auto& t = c.twips;
-        if (c.name == slogan) {
-            // Grown to its text from its table width, no further right than the note box.
-            EXPECT_EQ((std::array{r.top, r.bottom - r.top}), (std::array{px(t.top), px(t.height)}));
-            EXPECT_GE(r.right - r.left, px(t.width));
-            EXPECT_LE(r.right, px(find_control(slogan_right_limit)->twips.right()));
-        } else {
-            EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-                      (std::array{px(t.left), px(t.top), px(t.width), px(t.height)}));
-        }
+        // The table's slot; the slogan's grown to its text as measured here.
+        const SIZE text = caption_size(c, dpi);
+        const Rect slot = pixel_slot(c, dpi, text.cx);
+        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                  (std::array<LONG, 4>{slot.left, slot.top, slot.width, slot.height}));
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if (c.kind == ControlKind::text_box) {
             EXPECT_EQ(style & (ES_MULTILINE | ES_READONLY | WS_VSCROLL),
@@ -214,7 +201,6 @@ TEST_F(EndToEnd, Layout) {
             EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON);
         }
         // On one line; the slogan keeps its table's height, a pixel short at 192 DPI.
-        const SIZE text = caption_size(c, dpi);
         EXPECT_LE(text.cx, r.right - r.left) << "caption wider than its control";
         if (c.name != slogan) {
             EXPECT_LE(text.cy, r.bottom - r.top) << "caption taller";
@@ -224,9 +210,8 @@ TEST_F(EndToEnd, Layout) {
 
 TEST_F(EndToEnd, FocusKeysTheSiteLabelAboutAndExit) {
     start();
-    // Focus starts on Install; Tab walks the focus order and wraps; the
-    // dialog manager agrees backwards. Tabbed in, the note box shows its
-    // beginning, nothing selected; Enter and Escape there start nothing.
+    // Focus starts on Install; Tab walks the focus order and wraps. Tabbed in, the note box shows
+    // its beginning, nothing selected; Enter and Escape there start nothing.
     std::vector<HWND> order;
     for (const Control* c : focus_order()) order.push_back(control(c->name));
     ASSERT_TRUE(wait_until([&] { return app->focus() == order.front(); }));
@@ -234,7 +219,6 @@ TEST_F(EndToEnd, FocusKeysTheSiteLabelAboutAndExit) {
         HWND expected = order[i % order.size()];
         app->press(WM_KEYDOWN, VK_TAB);
         ASSERT_TRUE(wait_until([&] { return app->focus() == expected; }, 3000)) << i;
-        EXPECT_EQ(GetNextDlgTabItem(app->window(), expected, TRUE), order[i - 1]) << i;
         if (expected != control("Text")) continue;
         DWORD_PTR selection = 0, first_line = 99;
         SendMessageTimeoutW(expected, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selection);
@@ -343,7 +327,7 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
         SCOPED_TRACE(win32::narrow(c.arguments));
         if (!c.folder.empty()) make_game_folder(c.folder, c.game);
         const Tree before = c.folder.empty() ? Tree{} : snapshot(c.folder);
-        start(c.arguments, false, c.damaged ? copy : program_under_test());
+        start(c.arguments, false, c.damaged ? copy : program_under_test);
         if (!c.box.empty()) expect_box(c.box, c.code != 0);
         expect_end(c.code);
         if (!c.folder.empty()) {

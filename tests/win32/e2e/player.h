@@ -13,7 +13,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace veldor::test {
 
@@ -28,12 +27,6 @@ inline bool wait_until(const std::function<bool()>& done, DWORD limit_ms = patie
     return true;
 }
 
-inline std::wstring class_of(HWND hwnd) {
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    return name;
-}
-
 // WM_GETTEXT is marshalled across processes; GetWindowTextW would not ask
 // an edit control.
 inline std::wstring text_of(HWND hwnd) {
@@ -43,25 +36,6 @@ inline std::wstring text_of(HWND hwnd) {
                         SMTO_ABORTIFHUNG, 2000, &got);
     text.resize(got);
     return text;
-}
-
-inline BOOL CALLBACK collect_window(HWND hwnd, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-    return TRUE;
-}
-
-// The children of `parent`, or all top-level windows if it is null.
-inline std::vector<HWND> children_of(HWND parent) {
-    std::vector<HWND> found;
-    const auto list = reinterpret_cast<LPARAM>(&found);
-    parent ? EnumChildWindows(parent, collect_window, list) : EnumWindows(collect_window, list);
-    return found;
-}
-
-inline HWND child_of_class(HWND parent, const wchar_t* name) {
-    for (HWND child : children_of(parent))
-        if (lstrcmpiW(class_of(child).c_str(), name) == 0) return child;
-    return nullptr;
 }
 
 struct MessageBoxSeen {
@@ -165,9 +139,9 @@ public:
 
     // The program's shown folder dialog, or else its message box.
     HWND dialog(bool folder) const {
-        for (HWND d : children_of(nullptr))
-            if (owned(d) && IsWindowVisible(d) && class_of(d) == L"#32770" &&
-                (child_of_class(d, L"SysTreeView32") != nullptr) == folder)
+        for (HWND d = nullptr; (d = FindWindowExW(nullptr, d, L"#32770", nullptr));)
+            if (owned(d) && IsWindowVisible(d) &&
+                (FindWindowExW(d, nullptr, WC_TREEVIEWW, nullptr) != nullptr) == folder)
                 return d;
         return nullptr;
     }
@@ -185,7 +159,7 @@ public:
             TVITEMW item;
             wchar_t text[MAX_PATH];
         };
-        HWND tree = child_of_class(dialog, L"SysTreeView32");
+        HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
         auto* remote = static_cast<Shared*>(
             VirtualAllocEx(process_.hProcess, nullptr, sizeof(Shared), MEM_COMMIT, PAGE_READWRITE));
         if (!tree || !remote) return false;
@@ -235,8 +209,7 @@ public:
         MessageBoxSeen seen;
         seen.caption = text_of(box);
         seen.owner = GetWindow(box, GW_OWNER);
-        for (HWND child : children_of(box)) {
-            if (lstrcmpiW(class_of(child).c_str(), L"Static") != 0) continue;
+        for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr));) {
             if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
                 DWORD_PTR icon = 0;
                 SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
