@@ -7,21 +7,14 @@
 #include <windows.h>
 
 #ifdef FLOOR_CJK
-#include <string>
-
-#include "window/form.h"
+#include "platform/win32/fonts.h"
+#include "platform/win32/wide.h"
 #endif
 
 namespace {
 
 #ifdef FLOOR_CJK
-std::wstring wide(std::string_view utf8) {
-    std::wstring text(utf8.size(), L'\0');
-    text.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
-                            static_cast<int>(text.size()))));
-    return text;
-}
+using veldor::win32::widen;
 
 // Each caption of the installer's table, in its font, where it stands.
 void show_texts(HWND hwnd, HINSTANCE instance) {
@@ -30,19 +23,15 @@ void show_texts(HWND hwnd, HINSTANCE instance) {
     ReleaseDC(nullptr, screen);
     for (const veldor::Control& control : veldor::controls) {
         const veldor::Font& font = control.font ? *control.font : veldor::main_window.font;
-        LOGFONTW description{};
-        description.lfHeight = -MulDiv(static_cast<int>(font.points * 10 + 0.5), dpi, 720);
-        description.lfWeight = font.weight;
-        description.lfUnderline = font.underline;
-        description.lfCharSet = static_cast<BYTE>(font.charset);
-        lstrcpynW(description.lfFaceName, wide(font.face).c_str(), LF_FACESIZE);
         const auto px = [&](int twips) { return MulDiv(twips, dpi, 1440); };
-        HWND text = CreateWindowW(L"STATIC", wide(control.caption).c_str(),
+        HWND text = CreateWindowW(L"STATIC", widen(control.caption).c_str(),
                                   WS_CHILD | WS_VISIBLE | SS_NOPREFIX, px(control.twips.left),
                                   px(control.twips.top) + 40, px(control.twips.width),
                                   px(control.twips.height), hwnd, nullptr, instance, nullptr);
-        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectW(&description)),
-                     FALSE);
+        SendMessageW(
+            text, WM_SETFONT,
+            reinterpret_cast<WPARAM>(veldor::win32::make_font(font, static_cast<UINT>(dpi))),
+            FALSE);
     }
 }
 #endif

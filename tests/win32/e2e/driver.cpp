@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "e2e/player.h"
+#include "platform/win32/fonts.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "support.h"
@@ -39,18 +40,12 @@ std::wstring second_drive, root_drive, browser_record;
 const wchar_t* const program_copy = _wgetenv(L"VELDOR_PROGRAM");
 const std::wstring program_under_test = program_copy ? program_copy : test_paths::program;
 
-// The size of `control`'s caption drawn in its font at `dpi` (that font made
-// here as the program makes it), without the access-key marker.
+// The size of `control`'s caption drawn in its font at `dpi`, made by the
+// program's own font maker, without the access-key marker.
 SIZE caption_size(const Control& control, int dpi) {
     const Font& font = control.font ? *control.font : main_window.font;
-    LOGFONTW description{};
-    description.lfHeight = -MulDiv(static_cast<int>(font.points * 10 + 0.5), dpi, 720);
-    description.lfWeight = font.weight;
-    description.lfUnderline = font.underline;
-    description.lfCharSet = static_cast<BYTE>(font.charset);
-    lstrcpynW(description.lfFaceName, widen(font.face).c_str(), LF_FACESIZE);
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, CreateFontIndirectW(&description));
+    HGDIOBJ old = SelectObject(dc, win32::make_font(font, static_cast<UINT>(dpi)));
     std::wstring caption = widen(control.caption);
     RECT box{};
     const UINT prefix = control.kind == ControlKind::push_button ? 0u : DT_NOPREFIX;
