@@ -24,7 +24,7 @@
 #include <csignal>
 
 #include "platform/gtk/gtk_platform.h"
-#include "platform/gtk/posix_places.h"
+#include "platform/posix/posix_places.h"
 #endif
 
 namespace veldor {

@@ -8,8 +8,8 @@
 
 #include "platform/gtk/embedded_payloads.h"
 #include "platform/gtk/glib_sha256.h"
-#include "platform/gtk/posix_files.h"
-#include "platform/gtk/posix_places.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_places.h"
 
 namespace veldor {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/gtk/posix_files.h"
+#include "platform/posix/posix_files.h"
 #include "platform/platform.h"
 
 namespace veldor {

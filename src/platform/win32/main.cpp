@@ -7,7 +7,7 @@
 #include <string>
 
 #include "install/install.h"
-#include "platform/win32/dll_search.h"
+#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"

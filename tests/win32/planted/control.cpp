@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "platform/win32/dll_search.h"
+#include "platform/win32/startup/dll_search.h"
 
 int wmain(int argc, wchar_t** argv) {
     for (const wchar_t* name : veldor::win32::preloaded_dlls) {

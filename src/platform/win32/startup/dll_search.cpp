@@ -5,7 +5,7 @@
 // planted copies of the listed DLLs out. Under Wine the same holds with a
 // native override ("n,b"); DLLs Wine maps before the program's first
 // instruction are beyond any program's reach.
-#include "platform/win32/dll_search.h"
+#include "platform/win32/startup/dll_search.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/gtk/posix_files.h"
+#include "platform/posix/posix_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/gtk/staged_file.h"
+#include "platform/posix/staged_file.h"
 
 namespace veldor {
 namespace {

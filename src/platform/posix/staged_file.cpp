@@ -1,4 +1,4 @@
-#include "platform/gtk/staged_file.h"
+#include "platform/posix/staged_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/gtk/posix_places.h"
+#include "platform/posix/posix_places.h"
 
 #include <dirent.h>
 #include <fcntl.h>
