@@ -1,17 +1,18 @@
 # Reads the program file as Windows' loader and Explorer do, with objdump and
-# CMake alone: a 32-bit GUI program that imports nothing but Known DLLs (the
+# CMake alone: a GUI program of the build's kind (IMAGE: pei-i386, as
+# players get it, or pei-x86-64 where the tests run 64-bit) that imports nothing but Known DLLs (the
 # C and C++ runtimes are linked in), with its icon, its version record and
 # its manifest. Windows maps a Known DLL from the
 # system folder whatever lies beside the program; any other static import
 # would be looked for there first, before the program could restrict the
 # search (dll_search.cpp).
-#   cmake -DPROGRAM=<exe> -DOBJDUMP=<objdump> -P check_program.cmake
+#   cmake -DPROGRAM=<exe> -DOBJDUMP=<objdump> -DIMAGE=<format> -P check_program.cmake
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND "${OBJDUMP}" -p "${PROGRAM}" OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 set(problems "")
-if(NOT headers MATCHES "file format pei-i386")
-  list(APPEND problems "not a PE32 i386 image")
+if(NOT headers MATCHES "file format ${IMAGE}\n")
+  list(APPEND problems "not a ${IMAGE} image")
 endif()
 if(NOT headers MATCHES "Subsystem[ \t]+00000002")
   list(APPEND problems "not the Windows GUI subsystem")

@@ -6,19 +6,21 @@
 #    back without its signature: reproducible, and how a player checks a
 #    signed download;
 #  - the signed build runs under Wine: refuses, installs silently.
-#   release_build.sh SOURCE-DIR PAYLOAD-DIR WINE-PREFIX E2E-DRIVER.exe
+#   release_build.sh SOURCE-DIR PAYLOAD-DIR WINE-PREFIX E2E-DRIVER.exe MINGW-TRIPLE
 set -eu
-src=$1 payloads=$2 prefix=$3 driver=$4
+src=$1 payloads=$2 prefix=$3 driver=$4 triple=$5
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 hash() { sha256sum <"$1" | cut -d' ' -f1; }
 
-# build FOLDER [cmake options]: configures the win32 preset there, builds the program.
+# build FOLDER [cmake options]: configures the win32 preset there for the
+# tests' kind of program, builds the program.
 build() {
     folder=$1
     shift
-    { (cd "$src" && cmake --preset win32 -B "$folder" -DVELDOR_PAYLOAD_DIR="$payloads" "$@") &&
+    { (cd "$src" && cmake --preset win32 -B "$folder" -DVELDOR_MINGW_TRIPLE="$triple" \
+        -DVELDOR_PAYLOAD_DIR="$payloads" "$@") &&
         cmake --build "$folder" --target veldor_exe -j2; } >"$folder.log" 2>&1 ||
         { cat "$folder.log" >&2; fail "the build in $folder failed"; }
     program="$folder/src/platform/win32/VELDOR汉化.exe"

@@ -19,20 +19,21 @@ second=$(echo $free | cut -d' ' -f1)
 root=$(echo $free | cut -d' ' -f2)
 [ -n "$root" ] || { echo "no free drive letters in $prefix" >&2; exit 1; }
 
+run="$(dirname "$0")/../../../cmake/wine-run.sh"
 scratch=$(mktemp -d)
 desktop='HKCU\Control Panel\Desktop'
-set_dpi() { WINEDEBUG=-all wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null; }
+set_dpi() { "$run" "$prefix" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null; }
 trap 'rm -f "$drives/$second:" "$drives/$root:"; [ "$dpi" = 96 ] || set_dpi 96
       wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
 [ "$dpi" = 96 ] || set_dpi "$dpi"
 mkdir "$scratch/second" "$scratch/root"
 printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened"\n' "$scratch" > "$scratch/browser"
 chmod +x "$scratch/browser"
-WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$scratch/browser" /f >/dev/null
+"$run" "$prefix" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$scratch/browser" /f >/dev/null
 ln -s "$scratch/second" "$drives/$second:"
 ln -s "$scratch/root" "$drives/$root:"
 
 # Drives show in the folder dialog only if they existed when Wine started.
 wineserver -k 2>/dev/null || true
-"$(dirname "$0")/../../../cmake/wine-run.sh" "$prefix" "$driver" "$@" "$second:" "$root:" \
+"$run" "$prefix" "$driver" "$@" "$second:" "$root:" \
     "Z:$scratch/opened"
