@@ -2,7 +2,7 @@
 # link (bench/win32/overhead.sh gives the whole picture). Over the goal it
 # warns; it never fails the build.
 #   cmake -DPROGRAM=exe "-DPAYLOADS=file;file..." -P overhead.cmake
-set(goal 40960)  # 40 KiB
+set(goal 49152)  # 48 KiB
 file(SIZE "${PROGRAM}" overhead)
 foreach(payload IN LISTS PAYLOADS)
   file(SIZE "${payload}" bytes)

@@ -17,14 +17,6 @@ inline std::string joined(const std::string& path, std::string_view more) {
     return whole;
 }
 
-// Why a step failed, for a silent run's report: `what`, then a path below the
-// game folder without its outer separators, as "data\gui".
-inline std::string reason(std::string_view what, std::string_view path) {
-    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    return std::string(what).append(path);
-}
-
 inline constexpr std::string_view database_dir = "\\data\\cmn\\fe\\";
 inline constexpr std::string_view font_dir = "\\data\\gui\\";
 inline constexpr std::string_view game_dir = "\\";

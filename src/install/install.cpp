@@ -5,6 +5,7 @@
 
 #include "install/find_game.h"
 #include "install/game_files.h"
+#include "install/messages.h"
 #include "install/transaction.h"
 #include "payload/payloads.h"
 
@@ -12,10 +13,6 @@ namespace veldor {
 namespace {
 
 constexpr std::string_view dialog_title = "请选择文件夹";
-constexpr std::string_view completion_message = "安装完毕";
-constexpr std::string_view failure_message = "路径错误";
-constexpr std::string_view in_use_message = "文件被占用，请关闭游戏后重试";
-constexpr std::string_view damaged_message = "安装程序已损坏，请重新下载";
 
 // Nothing is touched unless the folder has the game's layout.
 bool has_game_layout(Platform& platform, const std::string& folder) {
@@ -23,17 +20,38 @@ bool has_game_layout(Platform& platform, const std::string& folder) {
     // writable section.
     static constexpr std::array<std::string_view, 2> layout{database_dir, font_dir};
     for (std::string_view dir : layout)
-        if (!platform.directory_exists(joined(folder, dir))) {
-            platform.explain(reason("缺少文件夹 ", dir));
-            return false;
-        }
+        if (!platform.directory_exists(joined(folder, dir))) return false;
     return true;
 }
 
-// A failure leaves the window for another attempt.
-Outcome refuse(Platform& platform, std::string_view message, Outcome outcome) {
-    platform.message_box(message, Icon::stop);
-    return outcome;
+// What an elevated copy made of the attempt the folder refused the player.
+Report elevated(Platform& platform, const std::string& folder, const Report& denied) {
+    const Elevation elevation = platform.run_elevated(folder, false);
+    switch (elevation.kind) {
+        case Elevation::unavailable:
+            return denied;
+        case Elevation::declined:
+            return {Cause::declined, {}};
+        case Elevation::ran:
+            break;
+    }
+    // Its report, where it sent one that agrees with how it ended; else what
+    // its exit code alone says.
+    if (const auto report = decoded(elevation.report);
+        report && exit_code(outcome_of(report->cause)) == elevation.exit_code)
+        return *report;
+    switch (elevation.exit_code) {
+        case exit_code(Outcome::installed):
+            return {Cause::installed, {}};
+        case exit_code(Outcome::refused):
+            return {Cause::not_game_folder, {}};
+        case exit_code(Outcome::damaged):
+            return {Cause::damaged, {}};
+        case exit_code(Outcome::left_midway):
+            return {Cause::left_midway, {}};
+        default:
+            return {Cause::write_failed, {}};
+    }
 }
 
 }  // namespace
@@ -47,31 +65,34 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
     const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
-    return InstallInto(platform, path_buffer);
+    Report report = Attempt(platform, path_buffer);
+    if (report.cause == Cause::denied) report = elevated(platform, path_buffer, report);
+    return Conclude(platform, report);
+}
+
+Report Attempt(Platform& platform, const std::string& folder) {
+    // The folder from the dialog and one given on the command line alike.
+    platform.set_game_folder(folder);
+    if (folder.empty()) return {Cause::not_game_folder, {}};
+    // Nothing in a folder is touched, not even leftovers, before the
+    // installer has proved itself and the folder is the game's.
+    if (!payloads_intact(platform)) return {Cause::damaged, {}};
+    if (!platform.directory_exists(folder)) return {Cause::no_folder, folder};
+    if (!has_game_layout(platform, folder)) return {Cause::not_game_folder, {}};
+    if (!recover(platform, folder)) return {Cause::left_midway, {}};
+    return install_transaction(platform, folder);
+}
+
+Outcome Conclude(Platform& platform, const Report& report) {
+    const Outcome outcome = outcome_of(report.cause);
+    const Message message = message_for(report, platform.separator());
+    if (!message.text.empty()) platform.message_box(message.text, message.icon);
+    if (outcome == Outcome::installed) platform.end_program(exit_code(outcome));
+    return outcome;
 }
 
 Outcome InstallInto(Platform& platform, const std::string& folder) {
-    // The folder from the dialog and one given on the command line alike.
-    platform.set_game_folder(folder);
-    if (folder.empty()) return refuse(platform, failure_message, Outcome::refused);
-    // Before any other check, so that even a refused attempt leaves the
-    // folder whole.
-    if (!recover(platform, folder)) return refuse(platform, failure_message, Outcome::not_written);
-    if (!payloads_intact(platform)) return refuse(platform, damaged_message, Outcome::damaged);
-    if (!has_game_layout(platform, folder))
-        return refuse(platform, failure_message, Outcome::refused);
-    switch (install_transaction(platform, folder)) {
-        case Installed::whole:
-            break;
-        case Installed::in_use:
-            return refuse(platform, in_use_message, Outcome::not_written);
-        case Installed::refused:
-        case Installed::failed:
-            return refuse(platform, failure_message, Outcome::not_written);
-    }
-    platform.message_box(completion_message, Icon::none);
-    platform.end_program(exit_code(Outcome::installed));
-    return Outcome::installed;
+    return Conclude(platform, Attempt(platform, folder));
 }
 
 }  // namespace veldor

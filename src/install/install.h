@@ -1,33 +1,31 @@
-// The install command: from the folder dialog to the completion message.
+// The install command: from the folder dialog to the message that ends it.
 #pragma once
 
 #include <string>
 
+#include "install/report.h"
 #include "platform/platform.h"
 
 namespace veldor {
 
-// What an attempt came to; its value is the program's exit code.
-enum class Outcome {
-    installed = 0,
-    left = 1,         // without installing: cancelled, Exit, window closed
-    refused = 2,      // no path, or not the game's layout; nothing touched
-    not_written = 3,  // read-only, in use, or a failed step; folder unchanged
-    damaged = 4,      // the installer's own payloads are damaged; nothing touched
-    bad_command_line = 5,
-};
-
-constexpr int exit_code(Outcome outcome) { return static_cast<int>(outcome); }
-
 // Asks for the game's folder (the dialog opens on `start` when one is given),
-// keeps it in `path_buffer` and installs into it.
+// keeps it in `path_buffer` and installs into it. Where the folder refuses
+// the player, an elevated copy of the program is asked to do it. Then tells
+// the player how it ended.
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start = {});
 
-// Resolves what an interrupted attempt left in `folder`, proves the payloads,
-// then replaces the superseded fonts with the patch's files as one
-// transaction, says "安装完毕" and ends the program. A failure is shown once
-// ("路径错误", or why: damaged installer, file in use), leaves the folder as it
-// was and the window open for another try.
+// One attempt on `folder`: proves the payloads, checks the layout, resolves
+// what an interrupted attempt left, then replaces the superseded fonts with
+// the patch's files as one transaction. Shows nothing; anything but
+// Cause::installed leaves the folder as it was (or, left_midway, as the
+// next attempt resolves it).
+Report Attempt(Platform& platform, const std::string& folder);
+
+// Tells the player how an attempt ended, in one message, and ends the
+// program after a success.
+Outcome Conclude(Platform& platform, const Report& report);
+
+// A silent installation: the attempt, then its one message.
 Outcome InstallInto(Platform& platform, const std::string& folder);
 
 }  // namespace veldor

@@ -4,6 +4,7 @@
 #include "install/transaction.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "install/game_files.h"
@@ -84,60 +85,122 @@ std::array<std::string, 3> folders_of(const std::string& folder) {
     return {joined(folder, database_dir), joined(folder, font_dir), folder};
 }
 
-bool flush_folders(Platform& platform, const std::string& folder) {
-    return std::ranges::all_of(folders_of(folder),
-                               [&](const std::string& f) { return platform.flush_folder(f); });
+// A path below the game folder, as the player is told it.
+std::string below(const std::string& folder, std::string_view path) {
+    path.remove_prefix(folder.size());
+    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+    return std::string(path);
+}
+
+Cause cause_of(Fault fault) {
+    switch (fault) {
+        case Fault::read_only:
+            return Cause::read_only;
+        case Fault::denied:
+            return Cause::denied;
+        case Fault::in_use:
+            return Cause::in_use;
+        case Fault::disk_full:
+            return Cause::disk_full;
+        case Fault::linked:
+            return Cause::linked;
+        case Fault::none:
+        case Fault::other:
+            break;
+    }
+    return Cause::write_failed;
 }
 
 // Which targets exist and may be moved aside; anything else answers why not.
-Installed preflight(Platform& platform, const std::string& folder, const Names& names,
-                    std::array<bool, 6>& present) {
-    // A target as the player would name it, for the reason given.
-    const auto below = [&](std::size_t slot) {
-        std::string_view path = names.slots[slot].target;
-        path.remove_prefix(folder.size());
-        return path;
-    };
+std::optional<Report> preflight(Platform& platform, const std::string& folder, const Names& names,
+                                std::array<bool, 6>& present) {
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const bool font = i < font_count;
+        Cause cause = Cause::write_failed;
         switch (platform.file_state(names.slots[i].target)) {
             case FileState::absent:
                 present[i] = false;
-                break;
+                continue;
             case FileState::normal:
                 present[i] = true;
-                break;
-            case FileState::in_use:
-                platform.explain(reason("文件被占用 ", below(i)));
-                return Installed::in_use;
-            case FileState::other:  // a hidden font or a folder of its name is not the font
+                continue;
+            case FileState::other:  // a folder of a font's name is not the font
                 if (font) {
                     present[i] = false;
-                    break;
+                    continue;
                 }
-                platform.explain(reason("不是普通文件 ", below(i)));
-                return Installed::refused;
+                break;
+            case FileState::in_use:
+                cause = Cause::in_use;
+                break;
             case FileState::read_only:
-                platform.explain(reason("只读文件 ", below(i)));
-                return Installed::refused;
+                cause = Cause::read_only;
+                break;
+            case FileState::denied:
+                cause = Cause::denied;
+                break;
+            case FileState::ambiguous:
+                cause = Cause::ambiguous;
+                break;
+            case FileState::linked:
+                cause = Cause::linked;
+                break;
         }
+        return Report{cause, below(folder, names.slots[i].target)};
     }
-    return Installed::whole;
+    return std::nullopt;
 }
 
-bool stage_payloads(Platform& platform, const std::string& folder) {
-    for (const PayloadStep& step : payload_steps)
-        if (!platform.set_current_directory(joined(folder, step.directory)) ||
-            !SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)))
-            return false;
-    return flush_folders(platform, folder);
+// The first step of an attempt that failed: why, and on which name.
+class FirstFailure {
+public:
+    FirstFailure(Platform& platform, const std::string& folder)
+        : platform_(platform), folder_(folder) {}
+    // `done`, noting the platform's fault on `path` where it is the first.
+    bool operator()(bool done, std::string_view path) {
+        if (!done && !report) report = Report{cause_of(platform_.fault()), below(folder_, path)};
+        return done;
+    }
+    std::optional<Report> report;
+
+private:
+    Platform& platform_;
+    const std::string& folder_;
+};
+
+bool flush_folders(Platform& platform, const std::string& folder, FirstFailure& check) {
+    return std::ranges::all_of(folders_of(folder), [&](const std::string& f) {
+        return check(platform.flush_folder(f), f);
+    });
 }
 
-bool commit(Platform& platform, const Names& names, const std::array<bool, 6>& present) {
+// Each payload beside its target, flushed.
+bool stage_payloads(Platform& platform, const std::string& folder, const Names& names,
+                    FirstFailure& check) {
+    // The current directory goes back where it was: the player may want to
+    // rename or delete a folder it would otherwise hold.
+    const std::string before = platform.current_directory();
+    bool staged = true;
+    for (std::size_t i = 0; i < payload_steps.size() && staged; ++i) {
+        const PayloadStep& step = payload_steps[i];
+        staged =
+            check(platform.set_current_directory(joined(folder, step.directory)) &&
+                      SaveFileFromRes(platform, step.payload, "custom", file_name_of(step.payload)),
+                  names.slots[font_count + i].target);
+    }
+    platform.set_current_directory(before);
+    return staged && flush_folders(platform, folder, check);
+}
+
+bool commit(Platform& platform, const Names& names, const std::array<bool, 6>& present,
+            FirstFailure& check) {
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const Slot& slot = names.slots[i];
-        if (present[i] && !platform.move_file(slot.target, slot.backup)) return false;
-        if (!slot.staged.empty() && !platform.move_file(slot.staged, slot.target)) return false;
+        if (present[i] && !check(platform.move_file(slot.target, slot.backup), slot.target))
+            return false;
+        if (!slot.staged.empty() &&
+            !check(platform.move_file(slot.staged, slot.target), slot.target))
+            return false;
     }
     return true;
 }
@@ -174,22 +237,22 @@ bool recover(Platform& platform, const std::string& folder) {
     return apply(platform, recovery_plan(names, observe(platform, names)));
 }
 
-Installed install_transaction(Platform& platform, const std::string& folder) {
+Report install_transaction(Platform& platform, const std::string& folder) {
     const Names names = names_in(folder);
     std::array<bool, 6> present{};
-    if (const Installed refusal = preflight(platform, folder, names, present);
-        refusal != Installed::whole)
-        return refusal;
+    if (auto refusal = preflight(platform, folder, names, present)) return *refusal;
 
     State state = State::staging;
+    FirstFailure check(platform, folder);
     [&] {
-        if (!stage_payloads(platform, folder)) return;
+        if (!stage_payloads(platform, folder, names, check)) return;
         const std::string_view text = journal_text;
         const Bytes journal(reinterpret_cast<const unsigned char*>(text.data()), text.size());
-        if (!platform.stage_file(names.journal, {}, journal)) return;
+        if (!check(platform.stage_file(names.journal, {}, journal), names.journal)) return;
         state = State::journaled;
-        if (platform.flush_folder(folder) && commit(platform, names, present) &&
-            flush_folders(platform, folder) && platform.delete_file(names.journal))
+        if (check(platform.flush_folder(folder), folder) &&
+            commit(platform, names, present, check) && flush_folders(platform, folder, check) &&
+            check(platform.delete_file(names.journal), names.journal))
             state = State::committed;
     }();
     // Committed or staging: deleting leftovers is all there is to do, and a
@@ -197,14 +260,15 @@ Installed install_transaction(Platform& platform, const std::string& folder) {
     if (state == State::committed) {
         for (std::size_t i = 0; i < names.slots.size(); ++i)
             if (present[i]) platform.delete_file(names.slots[i].backup);
-        return Installed::whole;
+        return {Cause::installed, {}};
     }
     if (state == State::staging) {
         recover(platform, folder);
-        return Installed::failed;
+        return *check.report;
     }
-    apply(platform, rollback_plan(names, observe(platform, names)));
-    return Installed::failed;
+    if (!apply(platform, rollback_plan(names, observe(platform, names))))
+        return {Cause::left_midway, {}};
+    return *check.report;
 }
 
 }  // namespace veldor

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install/report.h"
 #include "platform/platform.h"
 
 namespace veldor {
@@ -50,10 +51,8 @@ Plan recovery_plan(const Names& names, const OnDisk& on_disk);
 // failed.
 bool recover(Platform& platform, const std::string& folder);
 
-enum class Installed { whole, in_use, refused, failed };
-
-// Pre-flight, then the transaction. Anything but `whole` leaves the folder
-// as it was.
-Installed install_transaction(Platform& platform, const std::string& folder);
+// Pre-flight, then the transaction. Anything but Cause::installed leaves the
+// folder as it was.
+Report install_transaction(Platform& platform, const std::string& folder);
 
 }  // namespace veldor

@@ -41,8 +41,8 @@ inline constexpr std::string_view staged_suffix = ".veldor-new";
 // Produces payload `vntResourceID` of type `sType` for `sFileName` in the
 // current directory: a new file `sFileName` + staged_suffix holding exactly
 // the payload, flushed to disk, with the mode `sFileName` has, ready to be
-// moved in. Answers false, leaving nothing, on any failure; the caller tells
-// the player.
+// moved in. Answers false, leaving nothing, on any failure; the caller asks
+// the platform why and tells the player.
 bool SaveFileFromRes(Platform& platform, std::uint16_t vntResourceID, std::string_view sType,
                      const std::string& sFileName);
 

@@ -7,9 +7,7 @@ bool SaveFileFromRes(Platform& platform, std::uint16_t vntResourceID, std::strin
     const auto bytes = platform.read_resource(sType, vntResourceID);
     std::string staged = sFileName;
     staged += staged_suffix;
-    if (bytes && platform.stage_file(staged, sFileName, *bytes)) return true;
-    platform.explain(std::string(bytes ? "无法写入 " : "安装程序缺少 ").append(sFileName));
-    return false;
+    return bytes && platform.stage_file(staged, sFileName, *bytes);
 }
 
 }  // namespace veldor

@@ -23,13 +23,32 @@ using Digest = std::array<unsigned char, 32>;  // a SHA-256
 // What stands at a path, as far as replacing it is concerned.
 enum class FileState {
     absent,
-    normal,     // a file that may be moved aside or replaced
+    normal,     // a file that may be moved aside or replaced, hidden or not
     read_only,  // stays as it is, even for an administrator or root
-    in_use,     // held open by another program without sharing
-    other,      // a folder, a hidden or system file: not one of ours to touch
+    denied,     // the player may not change it (an administrator may)
+    in_use,     // held open by another program without sharing, past the retries
+    ambiguous,  // two entries answer to the name (letter case apart)
+    linked,     // a link, where the program runs elevated and follows none
+    other,      // a folder, or anything else that is not a file
 };
 
+// Why a file service answered false, as far as the player can act on it.
+enum class Fault { none, read_only, denied, in_use, disk_full, linked, other };
+
 enum class Icon { none, stop };
+
+// What an elevated copy of the program made of an attempt it was handed.
+struct Elevation {
+    enum Kind {
+        unavailable,  // this face starts no elevated copy (silent, Linux)
+        declined,     // the player refused the consent prompt
+        ran,          // it ran: `exit_code` and `report` tell how it ended
+    } kind = unavailable;
+    int exit_code = 0;
+    // Its report as it sent it (install/report.h reads it); empty
+    // when it sent none.
+    std::string report;
+};
 
 // What the folder dialog is asked for.
 struct FolderRequest {
@@ -57,10 +76,17 @@ public:
     // application title; returns when dismissed.
     virtual void message_box(std::string_view text, Icon icon) = 0;
 
-    // Why the next message box is shown, in a few words (the missing
-    // subfolder, the file not written), for a face that writes its messages
-    // to a log rather than showing them. The window shows only the message.
-    virtual void explain(std::string_view /*reason*/) {}
+    // A Yes/No question with the question icon, modal like a message box;
+    // true for Yes. A silent face asks nothing and answers No.
+    virtual bool ask(std::string_view question) = 0;
+
+    // The separator a path is shown with in messages: the game's '\', or
+    // the file system's own where the face maps paths onto another one.
+    virtual char separator() const { return '\\'; }
+
+    // Hands the attempt on `folder` to an elevated copy of the program
+    // (an installation, or a restore with `restore`) and waits for it.
+    virtual Elevation run_elevated(const std::string& /*folder*/, bool /*restore*/) { return {}; }
 
     // Modal folder dialog. nullopt when the user cancels; an empty string
     // when the chosen item has no file-system path.
@@ -99,6 +125,8 @@ public:
 
     // Fails when the directory does not exist.
     virtual bool set_current_directory(const std::string& path) = 0;
+    // The current directory, as set_current_directory takes it back.
+    virtual std::string current_directory() = 0;
 
     // The moves of an installation. File states are as the system sees them;
     // in_use only where it can tell (Windows).
@@ -114,6 +142,9 @@ public:
 
     // Makes the creations, moves and deletions in a folder durable.
     virtual bool flush_folder(const std::string& path) = 0;
+
+    // Why the last of the file services above that answered false failed.
+    virtual Fault fault() const { return Fault::other; }
 
     // SHA-256 by the system's own implementation; nullopt when it has none.
     virtual std::optional<Digest> sha256(Bytes bytes) = 0;

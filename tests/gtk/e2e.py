@@ -305,10 +305,17 @@ def case_silent(path, root, payload_dir):
     write(f"{root}/my game/{SUPERSEDED[0]}", b"old font")
     os.makedirs(f"{root}/my game/data/cmn/fe")
     os.makedirs(f"{root}/no fonts/data/cmn/fe")
+    for folder in ("data/gui", "data/cmn/fe"):
+        os.makedirs(f"{root}/read-only/{folder}")
+    write(f"{root}/read-only/data/cmn/fe/eng.db", b"old")
+    os.chmod(f"{root}/read-only/data/cmn/fe/eng.db", 0o444)
     folder = f"--folder={root}/my game"
     for code, text, *arguments in [
         (0, "安装完毕", "--folder=my game", "--silent"),  # relative to where it is run
-        (2, "路径错误：缺少文件夹 data\\gui", "--silent", f"--folder={root}/no fonts"),
+        (2, "路径错误\n请选择游戏的主文件夹（其中有 data 文件夹）。", "--silent", f"--folder={root}/no fonts"),
+        (2, f"路径错误\n文件夹不存在：{root}/nowhere", "--silent", f"--folder={root}/nowhere"),
+        (3, "无法写入：data/cmn/fe/eng.db（只读）\n取消该文件的只读属性后重试。", "--silent",
+         f"--folder={root}/read-only"),
         (5, "--silent 需要 --folder", "--silent"),
         (5, "--folder 需要一个文件夹", "--silent", "--folder="),
         (5, "--bogus", "--silent", "--bogus", folder),

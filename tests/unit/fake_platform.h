@@ -33,9 +33,12 @@ class FakePlatform : public Platform {
 public:
     // The script.
     std::optional<std::string> dialog_answer;  // nullopt: the player cancels
+    bool answer_yes = false;                   // to a question
+    Elevation elevation;                       // what an elevated copy makes of an attempt
     std::set<std::string> directories;
     Files files;
-    std::set<std::string> read_only, in_use;  // of `files`
+    std::set<std::string> read_only, in_use, denied;  // of `files`
+    Fault injected = Fault::other;                    // what a failure at `fail_at` reports
     std::map<unsigned, Blob> resources = intact_resources();
     // The operation, counted from 0 in `log`, that fails, or where the power
     // is cut: from there on nothing happens, and nothing is shown, until
@@ -46,15 +49,23 @@ public:
 
     // What happened.
     std::vector<Box> boxes;
+    std::vector<std::string> questions;
+    std::vector<std::pair<std::string, bool>> elevated;  // folder, restore
     std::vector<Operation> log;
-    std::vector<std::string> reasons;
-    std::string current_directory = "C:\\";
+    std::string cwd = "C:\\";      // the current directory
     std::optional<int> exit_code;  // set when the program ended
 
     void message_box(std::string_view text, Icon icon) override {
         if (powered) boxes.emplace_back(text, icon);
     }
-    void explain(std::string_view reason) override { reasons.emplace_back(reason); }
+    bool ask(std::string_view question) override {
+        questions.emplace_back(question);
+        return answer_yes;
+    }
+    Elevation run_elevated(const std::string& folder, bool restore) override {
+        elevated.emplace_back(folder, restore);
+        return elevation;
+    }
     std::optional<std::string> browse_for_folder(const FolderRequest&) override {
         return dialog_answer;
     }
@@ -80,21 +91,26 @@ public:
     }
     bool delete_file(const std::string& path) override {
         const std::string k = key(path);
-        return proceed(Op::delete_file, k) && !read_only.contains(k) && !in_use.contains(k) &&
-               files.erase(k) == 1;
+        if (!proceed(Op::delete_file, k)) return false;
+        if (read_only.contains(k)) return failed(Fault::read_only);
+        if (in_use.contains(k)) return failed(Fault::in_use);
+        return files.erase(k) == 1 || failed(Fault::other);
     }
     bool set_current_directory(const std::string& path) override {
         const std::string k = key(path);
-        if (!proceed(Op::chdir, k) || !directories.contains(k)) return false;
-        current_directory = k;
+        if (!proceed(Op::chdir, k)) return false;
+        if (!directories.contains(k)) return failed(Fault::other);
+        cwd = k;
         return true;
     }
+    std::string current_directory() override { return cwd; }
     FileState file_state(const std::string& path) override {
         const std::string k = key(path);
         if (!proceed(Op::file_state, k)) return FileState::read_only;  // cannot be replaced
         if (directories.contains(k)) return FileState::other;
         if (!files.contains(k)) return FileState::absent;
         if (in_use.contains(k)) return FileState::in_use;
+        if (denied.contains(k)) return FileState::denied;
         return read_only.contains(k) ? FileState::read_only : FileState::normal;
     }
     bool stage_file(const std::string& name, const std::string&, Bytes bytes) override {
@@ -102,17 +118,17 @@ public:
         const bool done = proceed(Op::stage_file, k);
         if (log.size() - 1 == cut_at && !files.contains(k))
             files[k] = Blob(bytes.begin(), bytes.begin() + std::ssize(bytes) / 2);
-        if (!done || files.contains(k) ||
-            !directories.contains(normal(k.substr(0, k.rfind('\\') + 1))))
-            return false;
+        if (!done) return false;
+        if (files.contains(k) || !directories.contains(normal(k.substr(0, k.rfind('\\') + 1))))
+            return failed(Fault::other);
         files[k] = Blob(bytes.begin(), bytes.end());
         return true;
     }
     bool move_file(const std::string& from, const std::string& to) override {
         const std::string source = key(from), target = key(to);
-        if (!proceed(Op::move_file, source + " -> " + target) || !files.contains(source) ||
-            files.contains(target) || in_use.contains(source))
-            return false;
+        if (!proceed(Op::move_file, source + " -> " + target)) return false;
+        if (in_use.contains(source)) return failed(Fault::in_use);
+        if (!files.contains(source) || files.contains(target)) return failed(Fault::other);
         files[target] = std::move(files[source]);
         files.erase(source);
         return true;
@@ -133,18 +149,24 @@ public:
             return std::nullopt;
         return Bytes(found->second);
     }
+    Fault fault() const override { return last_fault; }
     void open_document(std::string_view) override {}
     void end_program(int code) override {
         if (powered) exit_code = code;
     }
 
 private:
-    // Logs the operation; false when it is to fail or the power is off.
+    // Logs the operation; false, with the injected fault, when it is to
+    // fail or the power is off.
     bool proceed(Op op, const std::string& path) {
         const std::size_t index = log.size();
         log.emplace_back(op, path);
         if (index == cut_at) powered = false;
-        return powered && index != fail_at;
+        return (powered && index != fail_at) || failed(injected);
+    }
+    bool failed(Fault fault) {
+        last_fault = fault;
+        return false;
     }
     // Paths without a doubled or trailing separator.
     static std::string normal(const std::string& path) {
@@ -157,9 +179,10 @@ private:
     // Absolute, or relative to the current directory.
     std::string key(const std::string& path) const {
         const bool absolute = path.starts_with('\\') || (path.size() > 1 && path[1] == ':');
-        return normal(absolute ? path : current_directory + "\\" + path);
+        return normal(absolute ? path : cwd + "\\" + path);
     }
     bool powered = true;
+    Fault last_fault = Fault::none;
 };
 
 }  // namespace veldor::testing

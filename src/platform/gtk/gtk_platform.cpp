@@ -25,11 +25,9 @@ struct ObjectUnref {
 
 void GtkPlatform::message_box(std::string_view text, Icon icon) {
     const std::string message(text);
-    const std::string reason = std::exchange(reason_, {});  // this message's only
     if (silent_) {
         // Raw UTF-8, whatever the locale: scripts read it as the program wrote it.
-        std::fprintf(stderr, "%s: %s%s%s\n", g_get_prgname(), message.c_str(),
-                     reason.empty() ? "" : "：", reason.c_str());
+        std::fprintf(stderr, "%s: %s\n", g_get_prgname(), message.c_str());
         return;
     }
     std::unique_ptr<GtkWidget, WidgetDestroyer> dialog(gtk_message_dialog_new(
@@ -38,6 +36,16 @@ void GtkPlatform::message_box(std::string_view text, Icon icon) {
         message.c_str()));
     gtk_window_set_title(GTK_WINDOW(dialog.get()), title_.c_str());
     gtk_dialog_run(GTK_DIALOG(dialog.get()));
+}
+
+bool GtkPlatform::ask(std::string_view question) {
+    if (silent_) return false;
+    const std::string text(question);
+    std::unique_ptr<GtkWidget, WidgetDestroyer> dialog(gtk_message_dialog_new(
+        owner_, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO, "%s", text.c_str()));
+    gtk_window_set_title(GTK_WINDOW(dialog.get()), title_.c_str());
+    return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_YES;
 }
 
 std::optional<std::string> GtkPlatform::browse_for_folder(const FolderRequest& request) {

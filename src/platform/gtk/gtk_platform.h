@@ -10,8 +10,8 @@
 
 #include <string>
 
-#include "platform/posix/posix_files.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_files.h"
 
 namespace veldor {
 
@@ -26,7 +26,8 @@ public:
     void set_silent() { silent_ = true; }
 
     void message_box(std::string_view text, Icon icon) override;
-    void explain(std::string_view reason) override { reason_ = reason; }
+    bool ask(std::string_view question) override;
+    char separator() const override { return '/'; }
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     void set_game_folder(const std::string& folder) override { files_.set_game_folder(folder); }
     bool file_exists(const std::string& path) override;
@@ -37,6 +38,7 @@ public:
                                                std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
+    std::string current_directory() override { return files_.current_directory(); }
     FileState file_state(const std::string& path) override;
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
     bool move_file(const std::string& from, const std::string& to) override;
@@ -51,7 +53,6 @@ private:
     GtkWindow* owner_ = nullptr;
     PosixFiles files_;
     bool silent_ = false;
-    std::string reason_;  // for the next message
 };
 
 }  // namespace veldor

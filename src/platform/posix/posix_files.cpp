@@ -230,6 +230,11 @@ bool PosixFiles::sync_folder(const std::string& folder) {
     return synced;
 }
 
+std::string PosixFiles::current_directory() {
+    std::unique_ptr<char, decltype(&g_free)> path(g_get_current_dir(), &g_free);
+    return path.get();
+}
+
 // No lock tells a Linux program that the game holds a file: never in_use.
 FileState PosixFiles::file_state(const std::string& path) const {
     const Lookup lookup = look_up(path);

@@ -44,6 +44,7 @@ public:
     bool directory_exists(const std::string& path) const;
     bool delete_file(const std::string& path) const;
     bool set_current_directory(const std::string& path) const;
+    static std::string current_directory();
     FileState file_state(const std::string& path) const;
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;
     bool move_file(const std::string& from, const std::string& to) const;

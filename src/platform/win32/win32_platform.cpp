@@ -55,6 +55,11 @@ void Win32Platform::message_box(std::string_view text, Icon icon) {
     MessageBoxW(owner_, widen(text).c_str(), caption_.c_str(), style);
 }
 
+bool Win32Platform::ask(std::string_view question) {
+    return !silent_ && MessageBoxW(owner_, widen(question).c_str(), caption_.c_str(),
+                                   MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest& request) {
     const std::wstring wide_title = widen(request.title);
     wchar_t display_name[MAX_PATH] = {};
@@ -103,6 +108,12 @@ bool Win32Platform::delete_file(const std::string& path) {
 bool Win32Platform::set_current_directory(const std::string& path) {
     const std::wstring wide = widen(path);
     return !wide.empty() && SetCurrentDirectoryW(wide.c_str()) != 0;
+}
+
+std::string Win32Platform::current_directory() {
+    std::wstring path(GetCurrentDirectoryW(0, nullptr), L'\0');
+    path.resize(GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data()));
+    return narrow(path);
 }
 
 // A program holding the file open without delete sharing (the game) keeps

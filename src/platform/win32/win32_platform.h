@@ -28,6 +28,7 @@ public:
     void set_silent() { silent_ = true; }
 
     void message_box(std::string_view text, Icon icon) override;
+    bool ask(std::string_view question) override;
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
@@ -38,6 +39,7 @@ public:
                                                std::size_t limit) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
+    std::string current_directory() override;
     FileState file_state(const std::string& path) override;
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
     bool move_file(const std::string& from, const std::string& to) override;
