@@ -39,6 +39,10 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         {"/S /X /D=C:\\A", true, false, true, "C:\\A"},
         {"/SILENTLY /D=C:\\A", false, false, true, "C:\\A"},
         {"C:\\A", false, false, true, ""},
+        // An argument list quoted for the runtime's rules, as scripts pass one.
+        {"/S \"/DIR=\\\"D:\\x y\\\"\"", true, false, false, "D:\\x y"},
+        {"/DIR=\"M:\\\"", false, false, false, "M:\\"},
+        {"\"/D=C:\\A\"", false, false, false, "C:\\A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -48,6 +52,37 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         EXPECT_EQ(command.bad(), c.bad);
         EXPECT_EQ(command.folder, c.folder);
     }
+}
+
+// Arguments cut and unquoted as Windows programs' runtimes do; the usage
+// box names the first argument it does not know.
+TEST(WindowsCommandLine, CutsArgumentsByTheRuntimesQuotingRules) {
+    const struct {
+        std::string_view line;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {"a\tb  c", {"a", "b", "c"}},
+        {"\"a b\" c\"d e\"f", {"a b", "cd ef"}},
+        {"a\\b\\\\c \\\\", {"a\\b\\\\c", "\\\\"}},     // backslashes before no quote
+        {"a\\\\\"b c\" d", {"a\\b c", "d"}},                 // 2n: n, and the quote groups
+        {"a\\\\\\\"b c", {"a\\\"b", "c"}},                 // 2n+1: n and a plain quote
+        {"\"a \"\"b\" c", {"a \"b", "c"}},                  // "" inside quotes
+        {"\"\" x", {"", "x"}},                              // an empty argument
+        {"\"a b", {"a b"}},                                  // quotes left open to the end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<std::string> arguments;
+        for (std::string_view rest = c.line; !rest.empty();) {
+            arguments.push_back(NextArgument(rest));
+            while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+                rest.remove_prefix(1);
+        }
+        EXPECT_EQ(arguments, c.arguments);
+    }
+    EXPECT_TRUE(UsageMessage(ParseWindowsCommandLine("/S /X /Y /D=C:\\A"))
+                    .starts_with("无法识别的参数：/X\r\n\r\n用法："));
+    EXPECT_TRUE(UsageMessage(ParseWindowsCommandLine("/?")).starts_with("用法："));
 }
 
 // Where each control lies at a given DPI. At 96 DPI the slogan's slot is 224 + 201 pixels and the

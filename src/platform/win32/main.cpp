@@ -44,11 +44,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     // Silent: no window, no dialog, no message box; the exit code tells.
     if (command.silent) platform.set_silent();
     if (command.bad()) {
-        platform.message_box(veldor::windows_usage, veldor::Icon::stop);
+        platform.message_box(veldor::UsageMessage(command), veldor::Icon::stop);
         return exit_code(Outcome::bad_command_line);
     }
     if (command.help) {
-        platform.message_box(veldor::windows_usage, veldor::Icon::none);
+        platform.message_box(veldor::UsageMessage(command), veldor::Icon::none);
         return 0;
     }
     if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder));

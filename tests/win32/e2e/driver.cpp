@@ -312,11 +312,14 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
         {false, L"/S /D=" + second_drive + L"relative game", second_drive + L"\\relative game",
          true, L"", 0},
         {false, L"/VERYSILENT /DIR=\"" + root_drive + L"\\\"", root_drive + L"\\", true, L"", 0},
+        // Each argument quoted for the runtime's rules, as a script passing a list does.
+        {false, L"/S \"/DIR=\\\"" + second_drive + L"\\quoted game\\\"\"",
+         second_drive + L"\\quoted game", true, L"", 0},
         {false, L"/s /d=" + second_drive + L"\\not a game", second_drive + L"\\not a game", false,
          L"", 2},
         {false, L"/S", L"", false, L"", 5},
         {false, L"/?", L"", false, usage, 0},
-        {false, L"/X /D=C:\\Games", L"", false, usage, 5},
+        {false, L"/X /Y /D=C:\\Games", L"", false, widen("无法识别的参数：/X\r\n\r\n") + usage, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(win32::narrow(c.arguments));
