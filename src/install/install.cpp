@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "install/find_game.h"
 #include "install/game_files.h"
@@ -36,18 +37,35 @@ Outcome refuse(Platform& platform, std::string_view message, Outcome outcome) {
     return outcome;
 }
 
+// Where a retry's dialog opens: the last attempt's folder, or the folder
+// that held it if it is gone. Either separator ends a name: the folder is
+// in the file system's own form.
+std::string where_it_was(Platform& platform, std::string folder) {
+    if (platform.directory_exists(folder)) return folder;
+    while (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.pop_back();
+    if (folder.size() > 1 && folder[folder.size() - 2] != ':') folder.pop_back();
+    return folder;
+}
+
 }  // namespace
 
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
-    path_buffer.clear();
+    const std::string last = std::exchange(path_buffer, {});
     // The dialog opens on the folder the command line gave; where it gave
-    // none, on the game found in the player's libraries, if any.
-    FolderRequest request{dialog_title, start, {}};
+    // none, on the game found in the player's libraries, if any. A retry
+    // opens where the last attempt was.
+    FolderRequest request{dialog_title, last.empty() ? start : where_it_was(platform, last), {}};
     find_game(platform, request);
     const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
     return InstallInto(platform, path_buffer);
+}
+
+bool CopyIntact(Platform& platform) {
+    if (payloads_intact(platform)) return true;
+    platform.message_box(damaged_message, Icon::stop);
+    return false;
 }
 
 Outcome InstallInto(Platform& platform, const std::string& folder) {
@@ -57,7 +75,7 @@ Outcome InstallInto(Platform& platform, const std::string& folder) {
     // Before any other check, so that even a refused attempt leaves the
     // folder whole.
     if (!recover(platform, folder)) return refuse(platform, failure_message, Outcome::not_written);
-    if (!payloads_intact(platform)) return refuse(platform, damaged_message, Outcome::damaged);
+    if (!CopyIntact(platform)) return Outcome::damaged;
     if (!has_game_layout(platform, folder))
         return refuse(platform, failure_message, Outcome::refused);
     switch (install_transaction(platform, folder)) {

@@ -19,8 +19,9 @@ enum class Outcome {
 
 constexpr int exit_code(Outcome outcome) { return static_cast<int>(outcome); }
 
-// Asks for the game's folder (the dialog opens on `start` when one is given),
-// keeps it in `path_buffer` and installs into it.
+// Asks for the game's folder, keeps it in `path_buffer` and installs into
+// it. The dialog opens where the attempt before it was (`path_buffer` on
+// entry), else on `start` when one is given.
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start = {});
 
 // Resolves what an interrupted attempt left in `folder`, proves the payloads,
@@ -29,5 +30,9 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
 // ("路径错误", or why: damaged installer, file in use), leaves the folder as it
 // was and the window open for another try.
 Outcome InstallInto(Platform& platform, const std::string& folder);
+
+// Proves the installer's own payloads; when they are damaged, says so
+// ("安装程序已损坏，请重新下载") and answers false.
+bool CopyIntact(Platform& platform);
 
 }  // namespace veldor
