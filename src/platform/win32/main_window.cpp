@@ -96,20 +96,24 @@ Colour colour_of(int system_colour) {
     return {GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0};
 }
 
+bool reads(int system_colour) {
+    return contrast(colour_of(system_colour), colour_of(COLOR_BTNFACE)) >= highlight_contrast;
+}
+
 // The highlight colour is for text only where it reads against the window,
 // and never in a high-contrast theme, which gives it to selections alone:
 // elsewhere the link takes the theme's link colour and the slogan the
-// normal text colour.
+// normal text colour. A link colour that does not read either (Wine's
+// default theme makes it a pale grey) gives way to the text colour too.
 int text_colour(const Control& control) {
     if (control.colour == TextColour::window_text) return COLOR_WINDOWTEXT;
     HIGHCONTRASTW high{};
     high.cbSize = sizeof high;
     const bool high_contrast = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof high, &high, 0) &&
                                (high.dwFlags & HCF_HIGHCONTRASTON) != 0;
-    if (!high_contrast &&
-        contrast(colour_of(COLOR_HIGHLIGHT), colour_of(COLOR_BTNFACE)) >= highlight_contrast)
-        return COLOR_HIGHLIGHT;
-    return control.on_click != Command::none ? COLOR_HOTLIGHT : COLOR_BTNTEXT;
+    if (!high_contrast && reads(COLOR_HIGHLIGHT)) return COLOR_HIGHLIGHT;
+    if (control.on_click != Command::none && reads(COLOR_HOTLIGHT)) return COLOR_HOTLIGHT;
+    return COLOR_BTNTEXT;
 }
 
 }  // namespace
