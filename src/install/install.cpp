@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "install/find_game.h"
 #include "install/game_files.h"
@@ -54,13 +55,24 @@ Report elevated(Platform& platform, const std::string& folder, const Report& den
     }
 }
 
+// Where a retry's dialog opens: the last attempt's folder, or the folder
+// that held it if it is gone. Either separator ends a name: the folder is
+// in the file system's own form.
+std::string where_it_was(Platform& platform, std::string folder) {
+    if (platform.directory_exists(folder)) return folder;
+    while (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.pop_back();
+    if (folder.size() > 1 && folder[folder.size() - 2] != ':') folder.pop_back();
+    return folder;
+}
+
 }  // namespace
 
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
-    path_buffer.clear();
+    const std::string last = std::exchange(path_buffer, {});
     // The dialog opens on the folder the command line gave; where it gave
-    // none, on the game found in the player's libraries, if any.
-    FolderRequest request{dialog_title, start, {}};
+    // none, on the game found in the player's libraries, if any. A retry
+    // opens where the last attempt was.
+    FolderRequest request{dialog_title, last.empty() ? start : where_it_was(platform, last), {}};
     find_game(platform, request);
     const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
@@ -89,6 +101,12 @@ Outcome Conclude(Platform& platform, const Report& report) {
     if (!message.text.empty()) platform.message_box(message.text, message.icon);
     if (outcome == Outcome::installed) platform.end_program(exit_code(outcome));
     return outcome;
+}
+
+bool CopyIntact(Platform& platform) {
+    if (payloads_intact(platform)) return true;
+    Conclude(platform, {Cause::damaged, {}});
+    return false;
 }
 
 Outcome InstallInto(Platform& platform, const std::string& folder) {

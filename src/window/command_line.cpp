@@ -27,29 +27,51 @@ bool is(std::string_view text, std::string_view name) {
 }
 
 // No Windows name holds a quote, and none ends in a blank: quotes a script
-// put around a folder are dropped, and so are trailing blanks.
+// put around a folder are dropped, and so are trailing blanks. A folder
+// written `/DIR="C:\Games\"` reads, by the quoting rules, as ending in a
+// quote its backslash escaped, with no quote before it to close: that
+// backslash is what was meant.
 std::string folder_from(std::string_view text) {
     std::string folder;
     for (char c : text)
         if (c != '"') folder += c;
+    if (!text.empty() && text.back() == '"' && std::ranges::count(text, '"') % 2 == 1)
+        folder += '\\';
     while (!folder.empty() && blank(folder.back())) folder.pop_back();
     return folder;
-}
-
-// The next argument: up to a blank outside quotes, quotes included.
-std::string_view next_argument(std::string_view& rest) {
-    bool quoted = false;
-    std::size_t end = 0;
-    for (; end < rest.size() && (quoted || !blank(rest[end])); ++end)
-        if (rest[end] == '"') quoted = !quoted;
-    const std::string_view argument(rest.data(), end);
-    rest.remove_prefix(end);
-    return argument;
 }
 
 constexpr std::array<std::string_view, 3> silent_switches{"/S", "/SILENT", "/VERYSILENT"};
 
 }  // namespace
+
+std::string NextArgument(std::string_view& rest) {
+    std::string argument;
+    bool quoted = false;
+    std::size_t backslashes = 0;
+    for (; !rest.empty() && (quoted || !blank(rest.front())); rest.remove_prefix(1)) {
+        const char c = rest.front();
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count only before a quote: in pairs, each pair one
+        // backslash; an odd one left over makes the quote a plain character.
+        argument.append(c == '"' ? backslashes / 2 : backslashes, '\\');
+        const bool escaped = c == '"' && backslashes % 2 == 1;
+        backslashes = 0;
+        if (c != '"' || escaped) {
+            argument += c;
+        } else if (quoted && rest.size() > 1 && rest[1] == '"') {
+            argument += '"';  // "" inside quotes: one quote, still quoted
+            rest.remove_prefix(1);
+        } else {
+            quoted = !quoted;
+        }
+    }
+    argument.append(backslashes, '\\');
+    return argument;
+}
 
 CommandLine ParseWindowsCommandLine(std::string_view arguments) {
     CommandLine command;
@@ -72,23 +94,34 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
                     break;
                 }
             const std::size_t from = whole ? 4 : 3;
-            take_folder(std::string_view(rest.data() + from, end - from));
+            std::string_view folder(rest.data() + from, end - from);
+            if (whole && !folder.empty() && folder.back() == '"') folder.remove_suffix(1);
+            take_folder(folder);
             command.malformed |= end != rest.size();
             rest.remove_prefix(end);
             continue;
         }
-        const std::string_view argument = next_argument(rest);
+        const std::string argument = NextArgument(rest);
         if (std::any_of(silent_switches.begin(), silent_switches.end(),
-                        [&](std::string_view name) { return is(argument, name); }))
+                        [&](std::string_view name) { return is(argument, name); })) {
             command.silent = true;
-        else if (argument == "/?")
+        } else if (argument == "/?") {
             command.help = true;
-        else if (const std::string unquoted = folder_from(argument); starts_with(unquoted, "/DIR="))
-            take_folder(std::string_view(unquoted).data() + 5);
-        else
+        } else if (starts_with(argument, "/DIR=")) {
+            take_folder(std::string_view(argument.data() + 5, argument.size() - 5));
+        } else {
+            if (command.unrecognised.empty()) command.unrecognised = argument;
             command.malformed = true;
+        }
     }
     return command;
+}
+
+std::string UsageMessage(const CommandLine& command) {
+    std::string text;
+    if (!command.unrecognised.empty())
+        text.append("无法识别的参数：").append(command.unrecognised).append("\r\n\r\n");
+    return text.append(windows_usage);
 }
 
 }  // namespace veldor

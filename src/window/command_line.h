@@ -9,10 +9,11 @@
 namespace veldor {
 
 struct CommandLine {
-    bool silent = false;     // no window, no dialog, no message box
-    bool help = false;       // the usage, and nothing else
-    bool malformed = false;  // a switch unknown, misplaced or missing its folder
-    std::string folder;      // the game's folder; empty when none was given
+    bool silent = false;       // no window, no dialog, no message box
+    bool help = false;         // the usage, and nothing else
+    bool malformed = false;    // a switch unknown, misplaced or missing its folder
+    std::string folder;        // the game's folder; empty when none was given
+    std::string unrecognised;  // the first argument that is no switch of ours
 
     // Nothing can be run: the switches are wrong, or a silent installation
     // has no folder to go into.
@@ -22,19 +23,33 @@ struct CommandLine {
 // Reads the Windows switches, in any letter case: `/S`, `/SILENT` and
 // `/VERYSILENT`; `/D=folder`, which must come last and takes the rest of the
 // line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`.
-// `arguments` is the command line after the program's name.
+// `arguments` is the command line after the program's name. Arguments other
+// than `/D=` are cut and unquoted by the rules Windows programs' runtimes
+// follow (see NextArgument), so a script that quotes an argument list for
+// them is read as they would read it.
 CommandLine ParseWindowsCommandLine(std::string_view arguments);
 
-// The Windows face's `/?` message box.
+// Takes the next argument off `rest`, which starts at it, by those rules:
+// blanks outside quotes end it; quotes group and are dropped, `""` inside
+// them is one quote; 2n backslashes before a quote are n, 2n+1 are n and a
+// plain quote; other backslashes are themselves.
+std::string NextArgument(std::string_view& rest);
+
+// The `/?` box, and the box shown for a bad command line: the unrecognised
+// argument first, then the usage.
+std::string UsageMessage(const CommandLine& command);
+
+// One switch a line: a message box wraps long lines where it likes.
 inline constexpr std::string_view windows_usage =
     "用法：VELDOR汉化.exe [/S] [/D=游戏文件夹]\r\n"
     "\r\n"
-    "/S、/SILENT、/VERYSILENT\t静默安装：不显示窗口、对话框和消息\r\n"
-    "/D=游戏文件夹\t须放在最后，可含空格，不加引号\r\n"
-    "/DIR=\"游戏文件夹\"\t同 /D=\r\n"
-    "/?\t显示本说明\r\n"
+    "/S、/SILENT、/VERYSILENT：静默安装，不显示窗口、对话框和消息\r\n"
+    "/D=游戏文件夹：须放在最后，可含空格，不加引号\r\n"
+    "/DIR=\"游戏文件夹\"：同 /D=\r\n"
+    "/?：显示本说明\r\n"
     "\r\n"
-    "退出代码：0 安装完毕；1 未安装就退出；2 文件夹不对；\r\n"
+    "退出代码：\r\n"
+    "0 安装完毕；1 未安装就退出；2 文件夹不对；\r\n"
     "3 文件未能写入；4 安装程序已损坏；5 命令行错误";
 
 }  // namespace veldor

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,7 +24,20 @@ enum class ControlKind {
     label,
 };
 
+// The highlight is the theme's selection colour. Where it does not reach
+// highlight_contrast against the window's background (a dark theme), the
+// link takes the theme's link colour and the slogan its text colour.
 enum class TextColour { window_text, highlight };
+
+struct Colour {
+    double red, green, blue;  // sRGB, 0 to 1
+};
+
+inline constexpr double highlight_contrast = 3.0;
+
+// The contrast ratio of two colours (1 to 21) by their relative luminance,
+// as legibility guidelines measure it.
+double contrast(Colour a, Colour b);
 
 struct Font {
     std::string_view face;
@@ -122,6 +136,25 @@ inline constexpr std::array<Control, 6> controls{{
 
 // What screen readers call the note box, which has no label of its own.
 inline constexpr std::string_view note_box_name = "补丁说明";
+
+// What screen readers call a button: its caption without the blanks that
+// space it and the access-key mark ("安 装(&I)" is "安装"); the access key
+// they learn apart, as the control's key.
+std::string spoken_name(std::string_view caption);
+
+// The patch note for a face whose fonts measure otherwise than the one its
+// lines were wrapped for: LF line ends, and the breaks the wrap made joined
+// (those after a full line, whose next word would not have fitted), so that
+// the face wraps the paragraph itself.
+std::string unwrapped_note(std::string_view note);
+
+// The note's wrap, as its lines were measured: code page 936 widths (ASCII a
+// byte, every other character of the note two), at most this many a line.
+inline constexpr std::size_t note_wrap_width = 67;
+std::size_t cp936_width(std::string_view text);
+// What the wrap moves as a whole: a run of ASCII letters or digits, or one
+// other character.
+std::string_view first_unit(std::string_view line);
 
 constexpr bool takes_focus(const Control& control) { return control.kind != ControlKind::label; }
 

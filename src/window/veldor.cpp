@@ -13,6 +13,8 @@ bool VELDOR::SaveFileFromRes(std::uint16_t vntResourceID, std::string_view sType
 
 void VELDOR::comInstall_Click() { Install(platform_, path_buffer, start_folder_); }
 
+bool VELDOR::Shown() { return CopyIntact(platform_); }
+
 void VELDOR::comAbout_Click() { platform_.message_box(about_text, Icon::none); }
 
 // Leaving is not installing: a script reading the exit code must not take it

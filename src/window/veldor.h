@@ -30,6 +30,12 @@ public:
     void comExit_Click();
     void Label1_Click();
 
+    // What a face calls once the window shows: proves the installer's own
+    // files, which a damaged download fails at every attempt. False (the
+    // message shown) when installing cannot succeed: the face then disables
+    // the controls whose click is Command::install.
+    bool Shown();
+
     // What a face calls when a control is clicked: the control's `on_click`.
     void Run(Command command);
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -39,6 +38,10 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         {"/S /X /D=C:\\A", true, false, true, "C:\\A"},
         {"/SILENTLY /D=C:\\A", false, false, true, "C:\\A"},
         {"C:\\A", false, false, true, ""},
+        // An argument list quoted for the runtime's rules, as scripts pass one.
+        {"/S \"/DIR=\\\"D:\\x y\\\"\"", true, false, false, "D:\\x y"},
+        {"/DIR=\"M:\\\"", false, false, false, "M:\\"},
+        {"\"/D=C:\\A\"", false, false, false, "C:\\A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -48,6 +51,37 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         EXPECT_EQ(command.bad(), c.bad);
         EXPECT_EQ(command.folder, c.folder);
     }
+}
+
+// Arguments cut and unquoted as Windows programs' runtimes do; the usage
+// box names the first argument it does not know.
+TEST(WindowsCommandLine, CutsArgumentsByTheRuntimesQuotingRules) {
+    const struct {
+        std::string_view line;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {"a\tb  c", {"a", "b", "c"}},
+        {"\"a b\" c\"d e\"f", {"a b", "cd ef"}},
+        {"a\\b\\\\c \\\\", {"a\\b\\\\c", "\\\\"}},  // backslashes before no quote
+        {"a\\\\\"b c\" d", {"a\\b c", "d"}},        // 2n: n, and the quote groups
+        {"a\\\\\\\"b c", {"a\\\"b", "c"}},          // 2n+1: n and a plain quote
+        {"\"a \"\"b\" c", {"a \"b", "c"}},          // "" inside quotes
+        {"\"\" x", {"", "x"}},                      // an empty argument
+        {"\"a b", {"a b"}},                         // quotes left open to the end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<std::string> arguments;
+        for (std::string_view rest = c.line; !rest.empty();) {
+            arguments.push_back(NextArgument(rest));
+            while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+                rest.remove_prefix(1);
+        }
+        EXPECT_EQ(arguments, c.arguments);
+    }
+    EXPECT_TRUE(UsageMessage(ParseWindowsCommandLine("/S /X /Y /D=C:\\A"))
+                    .starts_with("无法识别的参数：/X\r\n\r\n用法："));
+    EXPECT_TRUE(UsageMessage(ParseWindowsCommandLine("/?")).starts_with("用法："));
 }
 
 // Where each control lies at a given DPI. At 96 DPI the slogan's slot is 224 + 201 pixels and the
@@ -71,26 +105,32 @@ TEST(Form, OnlyTheSloganGrowsToItsTextRightwardToTheNoteBoxThenLeftward) {
     }
 }
 
+// The highlight stays where it reads: on Windows' default face, not on
+// Adwaita-dark's window; the extremes bound the scale.
+TEST(Form, HighlightContrastDecidesAsLegibilityGuidelinesMeasure) {
+    const auto rgb = [](unsigned hex) {
+        return Colour{(hex >> 16) / 255.0, (hex >> 8 & 0xFF) / 255.0, (hex & 0xFF) / 255.0};
+    };
+    const struct {
+        unsigned text, background;
+        double low, high;
+    } cases[] = {
+        {0x000000, 0xFFFFFF, 21, 21},
+        {0x0078D7, 0xF0F0F0, highlight_contrast, 5},  // Windows 10's highlight on its face
+        {0x15539E, 0x353535, 1, highlight_contrast},  // Adwaita-dark's selection on its window
+    };
+    for (const auto& c : cases) {
+        const double ratio = contrast(rgb(c.text), rgb(c.background));
+        EXPECT_GE(ratio, c.low - 1e-9) << std::hex << c.text;
+        EXPECT_LT(ratio, c.high + 1e-9) << std::hex << c.text;
+    }
+}
+
 // The patch note is measured as the game's GBK world measures it: in code
-// page 936 ASCII takes a byte and every character of the note
-// (Chinese, full-width punctuation, the dash) two.
-std::size_t cp936_width(std::string_view text) {
-    std::size_t width = 0;
-    for (unsigned char c : text) width += c < 0x80 ? 1 : (c & 0xC0) == 0xC0 ? 2 : 0;
-    return width;
-}
-
-// What a hard wrap moves as a whole: a run of ASCII letters or digits, or one
-// other character.
-std::string_view first_unit(std::string_view line) {
-    std::size_t n = 0;
-    while (n < line.size() && std::isalnum(static_cast<unsigned char>(line[n]))) ++n;
-    if (n > 0) return line.substr(0, n);
-    const unsigned char lead = static_cast<unsigned char>(line[0]);
-    return line.substr(0, lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4);
-}
-
-TEST(PatchNote, IsNineCrLfLinesWrappedGreedilyAt67Cp936Bytes) {
+// page 936 ASCII takes a byte and every character of the note (Chinese,
+// full-width punctuation, the dash) two. Where its fonts differ, a face
+// joins the paragraph's wrapped lines and wraps it anew.
+TEST(PatchNote, IsNineCrLfLinesWrappedGreedilyAt67Cp936BytesAndUnwrapsToItsParagraph) {
     std::vector<std::string_view> lines;
     for (std::string_view rest = patch_note; !rest.empty();) {
         const std::size_t end = rest.find("\r\n");
@@ -109,6 +149,10 @@ TEST(PatchNote, IsNineCrLfLinesWrappedGreedilyAt67Cp936Bytes) {
     EXPECT_FALSE(lines[5].empty());
     EXPECT_TRUE(lines[6].empty());
     EXPECT_FALSE(lines[7].empty() || lines[8].empty());
+    std::string paragraph;
+    for (std::size_t i = 0; i < 6; ++i) paragraph += lines[i];
+    EXPECT_EQ(unwrapped_note(patch_note),
+              paragraph + "\n\n" + std::string(lines[7]) + "\n" + std::string(lines[8]) + "\n");
 }
 
 }  // namespace

@@ -35,6 +35,17 @@ void GtkPlatform::message_box(std::string_view text, Icon icon) {
         icon == Icon::stop ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s",
         message.c_str()));
     gtk_window_set_title(GTK_WINDOW(dialog.get()), title_.c_str());
+    // GTK 3 draws no icon for any kind of message: a failure gets the theme's
+    // error icon beside its text, as on Windows; other messages none.
+    GtkWidget* row = gtk_widget_get_parent(
+        gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog.get())));
+    if (icon == Icon::stop && GTK_IS_BOX(row)) {
+        GtkWidget* image = gtk_image_new_from_icon_name("dialog-error", GTK_ICON_SIZE_DIALOG);
+        gtk_widget_set_valign(image, GTK_ALIGN_START);
+        gtk_box_pack_start(GTK_BOX(row), image, FALSE, FALSE, 0);
+        gtk_box_reorder_child(GTK_BOX(row), image, 0);
+        gtk_widget_show(image);
+    }
     gtk_dialog_run(GTK_DIALOG(dialog.get()));
 }
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     if (command.bad()) {
         if (!command.malformed)
             std::fprintf(stderr, "%s: --silent 需要 --folder\n", g_get_prgname());
+        std::fprintf(stderr, "用法见 %s --help\n", g_get_prgname());
         return exit_code(Outcome::bad_command_line);
     }
     veldor::GtkPlatform platform{std::string(veldor::application_title)};

@@ -20,21 +20,18 @@ constexpr char fixed_style[] = R"css(
 .veldor-note-focused { border-color: @theme_fg_color; }
 )css";
 
-// In a high-contrast theme the selection colour is not meant for text: the
-// link keeps the theme's link colour and the slogan its normal text colour.
+// The selection colour is for text only where it reads against the window
+// (not in Adwaita-dark, for one): elsewhere the link keeps the theme's link
+// colour and the slogan its normal text colour.
 constexpr char highlight_style[] = ".veldor-highlight { color: @theme_selected_bg_color; }\n";
 
-bool high_contrast_theme() {
-    std::string theme;
-    if (const char* forced = g_getenv("GTK_THEME")) {
-        theme = forced;
-    } else {
-        gchar* name = nullptr;
-        g_object_get(gtk_settings_get_default(), "gtk-theme-name", &name, nullptr);
-        if (name) theme = name;
-        g_free(name);
-    }
-    return theme.starts_with("HighContrast");
+bool highlight_reads(GtkWidget* window) {
+    GtkStyleContext* style = gtk_widget_get_style_context(window);
+    GdkRGBA highlight{}, background{};
+    return gtk_style_context_lookup_color(style, "theme_selected_bg_color", &highlight) &&
+           gtk_style_context_lookup_color(style, "theme_bg_color", &background) &&
+           contrast({highlight.red, highlight.green, highlight.blue},
+                    {background.red, background.green, background.blue}) >= highlight_contrast;
 }
 
 // The window's own font, for every control without one of its own.
@@ -97,15 +94,6 @@ std::string mnemonic_label(std::string_view caption) {
     return out;
 }
 
-// The note's CR LF line ends as GTK line breaks.
-std::string unix_line_ends(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-    return out;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(VELDOR& window)
@@ -152,6 +140,30 @@ void MainWindow::show() {
     for (const Slot& slot : slots_)
         if (slot.control->name == main_window.initial_focus) gtk_widget_grab_focus(slot.widget);
     gtk_window_present(GTK_WINDOW(window_));
+    // Once the window is drawn.
+    g_idle_add(on_shown, this);
+}
+
+gboolean MainWindow::on_shown(gpointer self) {
+    auto& w = *static_cast<MainWindow*>(self);
+    if (!w.window_object_.Shown()) w.disable(Command::install);
+    return G_SOURCE_REMOVE;
+}
+
+void MainWindow::disable(Command command) {
+    bool had_focus = false;
+    for (const Slot& slot : slots_)
+        if (slot.control->on_click == command) {
+            had_focus |= gtk_window_get_focus(GTK_WINDOW(window_)) == slot.widget;
+            gtk_widget_set_sensitive(slot.widget, FALSE);
+        }
+    // The focus goes to the first control in Tab order that can take it.
+    for (const Control* c : had_focus ? focus_order() : std::vector<const Control*>{})
+        for (const Slot& slot : slots_)
+            if (slot.control == c && gtk_widget_is_sensitive(slot.widget)) {
+                gtk_widget_grab_focus(slot.widget);
+                return;
+            }
 }
 
 GtkWidget* MainWindow::build_control(Slot& slot) {
@@ -169,6 +181,9 @@ GtkWidget* MainWindow::build_control(Slot& slot) {
 GtkWidget* MainWindow::build_button(Slot& slot) {
     GtkWidget* button = gtk_button_new_with_mnemonic(mnemonic_label(slot.control->caption).c_str());
     gtk_style_context_add_class(gtk_widget_get_style_context(button), "veldor-button");
+    // Read as its word; its access key is told apart.
+    atk_object_set_name(gtk_widget_get_accessible(button),
+                        spoken_name(slot.control->caption).c_str());
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(button));
     if (GTK_IS_LABEL(label)) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     g_signal_connect(button, "clicked", G_CALLBACK(on_button_clicked), &slot);
@@ -182,7 +197,8 @@ GtkWidget* MainWindow::build_text_box(const Control& control) {
     gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
     gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(view), FALSE);
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
-    const std::string text = unix_line_ends(control.caption);
+    // The note's wrapped lines joined: the view wraps them for its own fonts.
+    const std::string text = unwrapped_note(control.caption);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), text.c_str(),
                              static_cast<gint>(text.size()));
 
@@ -235,7 +251,7 @@ GtkWidget* MainWindow::build_label(Slot& slot) {
 void MainWindow::apply_style() {
     gtk_style_context_add_class(gtk_widget_get_style_context(window_), "veldor-main");
     const std::string css = window_font_style(main_window.font) + fixed_style +
-                            (high_contrast_theme() ? "" : highlight_style);
+                            (highlight_reads(window_) ? highlight_style : "");
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
     gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window_),

@@ -18,8 +18,11 @@ public:
 
     GtkWindow* gtk_window() const { return GTK_WINDOW(window_); }
 
-    // Shows the window with the focus on the initial control.
+    // Shows the window with the focus on the initial control, then has the
+    // window object prove the copy.
     void show();
+    // Disables the controls that start `command`; the focus moves on from them.
+    void disable(Command command);
 
 private:
     struct Slot {
@@ -37,6 +40,7 @@ private:
     void apply_style();
     void set_icons();
 
+    static gboolean on_shown(gpointer self);
     static void on_button_clicked(GtkButton* button, gpointer slot);
     static gboolean on_link_activated(GtkLinkButton* link, gpointer slot);
     static gboolean on_note_focus(GtkWidget* view, GdkEventFocus* event, gpointer scroller);

@@ -46,7 +46,7 @@ CommandLine ReadOptions(int& argc, char**& argv) {
         command.malformed = true;
     }
     if (version && !command.malformed) {
-        std::printf("%s %s\n", std::string(application_title).c_str(),
+        std::printf("%s %s\n", std::string(project_name).c_str(),
                     std::string(product_version).c_str());
         std::exit(0);
     }

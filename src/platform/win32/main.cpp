@@ -7,8 +7,8 @@
 #include <string>
 
 #include "install/install.h"
-#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/main_window.h"
+#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
 #include "window/command_line.h"
@@ -44,11 +44,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     // Silent: no window, no dialog, no message box; the exit code tells.
     if (command.silent) platform.set_silent();
     if (command.bad()) {
-        platform.message_box(veldor::windows_usage, veldor::Icon::stop);
+        platform.message_box(veldor::UsageMessage(command), veldor::Icon::stop);
         return exit_code(Outcome::bad_command_line);
     }
     if (command.help) {
-        platform.message_box(veldor::windows_usage, veldor::Icon::none);
+        platform.message_box(veldor::UsageMessage(command), veldor::Icon::none);
         return 0;
     }
     if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder));
@@ -59,6 +59,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     if (!hwnd) return 1;
     platform.set_owner(hwnd);
     main_window.show(show);
+    if (!window.Shown()) main_window.disable(veldor::Command::install);
     main_window.run_message_loop();
     // Only a completed installation ends the program with success.
     return exit_code(Outcome::left);

@@ -7,7 +7,8 @@ namespace veldor::win32 {
 namespace {
 
 // Control ids are the control's place in the table plus this, clear of IDOK
-// and IDCANCEL, which Enter and Escape send and which start nothing.
+// and IDCANCEL, which Enter and Escape send: Enter clicks a focused button,
+// Escape starts nothing.
 constexpr int first_control_id = 100;
 constexpr wchar_t class_name[] = L"VELDOR";
 constexpr DWORD frame_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -71,11 +72,12 @@ ControlClass class_of(const Control& control) {
     return {L"STATIC", 0, 0};
 }
 
-// The note box and the site label answer two messages themselves. A
-// multi-line edit asks for every key and, through the dialog manager, has
-// all its text selected when tabbed into; the note box gives Tab, Shift+Tab,
-// Enter and Escape back to the window, so they move focus or do nothing, and
-// keeps its caret at the top. Screen readers ask both for their object.
+// The note box, the site label and the buttons answer two messages
+// themselves. A multi-line edit asks for every key and, through the dialog
+// manager, has all its text selected when tabbed into; the note box gives
+// Tab, Shift+Tab, Enter and Escape back to the window, so they move focus or
+// do nothing, and keeps its caret at the top. Screen readers ask each for
+// its object.
 LRESULT CALLBACK amended_control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     const auto* amended =
         reinterpret_cast<const AmendedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -89,16 +91,29 @@ LRESULT CALLBACK amended_control_proc(HWND hwnd, UINT message, WPARAM wparam, LP
     return result;
 }
 
-// In a high-contrast theme the highlight colour is not meant for text: the
-// link takes the theme's link colour and the slogan the normal text colour.
+Colour colour_of(int system_colour) {
+    const COLORREF c = GetSysColor(system_colour);
+    return {GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0};
+}
+
+bool reads(int system_colour) {
+    return contrast(colour_of(system_colour), colour_of(COLOR_BTNFACE)) >= highlight_contrast;
+}
+
+// The highlight colour is for text only where it reads against the window,
+// and never in a high-contrast theme, which gives it to selections alone:
+// elsewhere the link takes the theme's link colour and the slogan the
+// normal text colour. A link colour that does not read either (Wine's
+// default theme makes it a pale grey) gives way to the text colour too.
 int text_colour(const Control& control) {
     if (control.colour == TextColour::window_text) return COLOR_WINDOWTEXT;
-    HIGHCONTRASTW contrast{};
-    contrast.cbSize = sizeof contrast;
-    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) ||
-        (contrast.dwFlags & HCF_HIGHCONTRASTON) == 0)
-        return COLOR_HIGHLIGHT;
-    return control.on_click != Command::none ? COLOR_HOTLIGHT : COLOR_BTNTEXT;
+    HIGHCONTRASTW high{};
+    high.cbSize = sizeof high;
+    const bool high_contrast = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof high, &high, 0) &&
+                               (high.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    if (!high_contrast && reads(COLOR_HIGHLIGHT)) return COLOR_HIGHLIGHT;
+    if (control.on_click != Command::none && reads(COLOR_HOTLIGHT)) return COLOR_HOTLIGHT;
+    return COLOR_BTNTEXT;
 }
 
 }  // namespace
@@ -141,10 +156,14 @@ void MainWindow::create_controls(HINSTANCE instance) {
             nullptr);
         children_[index] = child;
         const bool note = control->kind == ControlKind::text_box;
+        const bool button = control->kind == ControlKind::push_button;
         const bool link = control->kind == ControlKind::label && control->on_click != Command::none;
-        if (child && (note || link)) {
+        if (child && (note || button || link)) {
             AmendedControl& amended = amended_[index];
-            amended.annotation = {note ? widen(note_box_name) : std::wstring(), link};
+            amended.annotation = {note     ? widen(note_box_name)
+                                  : button ? widen(spoken_name(control->caption))
+                                           : std::wstring(),
+                                  link};
             SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&amended));
             amended.base = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
                 child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(amended_control_proc)));
@@ -182,6 +201,15 @@ void MainWindow::show(int show_command) {
     ShowWindow(hwnd_, show_command);
     UpdateWindow(hwnd_);
     if (!IsChild(hwnd_, GetFocus())) focus_initial_control();
+}
+
+void MainWindow::disable(Command command) {
+    HWND focus = GetFocus();
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].on_click == command) EnableWindow(children_[i], FALSE);
+    // A disabled control loses the focus: it goes on to the next in Tab order.
+    if (focus && !IsWindowEnabled(focus)) SetFocus(GetNextDlgTabItem(hwnd_, focus, FALSE));
+    if (focus_ && !IsWindowEnabled(focus_)) focus_ = GetFocus();
 }
 
 void MainWindow::focus_initial_control() {
@@ -225,8 +253,17 @@ LRESULT CALLBACK MainWindow::window_proc(HWND hwnd, UINT message, WPARAM wparam,
 LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COMMAND: {
-            // BN_CLICKED and STN_CLICKED are both 0; IDOK and IDCANCEL fall
-            // outside the controls' ids.
+            // Enter, as the dialog manager reports it: a focused button is
+            // clicked, as in a dialog box.
+            if (LOWORD(wparam) == IDOK && HIWORD(wparam) == BN_CLICKED) {
+                HWND focus = GetFocus();
+                const Control* control = control_of(focus);
+                if (control && control->kind == ControlKind::push_button)
+                    SendMessageW(focus, BM_CLICK, 0, 0);
+                return 0;
+            }
+            // BN_CLICKED and STN_CLICKED are both 0; IDCANCEL falls outside
+            // the controls' ids.
             const int index = LOWORD(wparam) - first_control_id;
             if (HIWORD(wparam) == BN_CLICKED && index >= 0 &&
                 static_cast<std::size_t>(index) < controls.size() &&

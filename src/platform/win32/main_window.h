@@ -1,8 +1,8 @@
 // The installer's main window on Win32, built from the control table in
 // window/form.h: CreateWindowExW with BUTTON, EDIT and STATIC controls,
 // IsDialogMessageW for Tab, Enter, Escape and Alt+letter access keys, the
-// note box and site label amended for screen readers (accessible.h), the
-// labels' colours by theme (high contrast too), per-monitor DPI scaling
+// note box, site label and buttons amended for screen readers (accessible.h),
+// the labels' colours by theme (dark and high contrast too), per-monitor DPI scaling
 // (GetDpiForWindow and AdjustWindowRectExForDpi when user32 has them, else
 // the screen's LOGPIXELSY and AdjustWindowRectEx, as on Windows 7).
 // Wine 8 behaves the same, except that it never sends WM_DPICHANGED under X.
@@ -53,6 +53,8 @@ public:
     // Creates the window and its controls, hidden; null on failure.
     HWND create(HINSTANCE instance);
     void show(int show_command);
+    // Disables the controls that start `command`; the focus moves on from them.
+    void disable(Command command);
 
     // Runs until the window is destroyed; the exit code.
     int run_message_loop();

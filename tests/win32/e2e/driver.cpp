@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "e2e/player.h"
@@ -57,7 +58,7 @@ SIZE caption_size(const Control& control, int dpi) {
 
 // What a screen reader learns of `control`, and what its default action answers.
 struct Accessible {
-    std::wstring name;
+    std::wstring name, shortcut;
     LONG role = 0;
     HRESULT action = E_FAIL;
 };
@@ -72,6 +73,9 @@ Accessible accessible(HWND control, bool act) {
     self.lVal = CHILDID_SELF;
     BSTR text = nullptr;
     if (SUCCEEDED(object->get_accName(self, &text)) && text) seen.name = text;
+    SysFreeString(text);
+    text = nullptr;
+    if (SUCCEEDED(object->get_accKeyboardShortcut(self, &text)) && text) seen.shortcut = text;
     SysFreeString(text);
     if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) seen.role = role.lVal;
     if (act) seen.action = object->accDoDefaultAction(self);
@@ -104,6 +108,18 @@ Tree snapshot(const fs::path& folder) {
         if (entry.is_regular_file())
             tree[entry.path().wstring().substr(prefix)] = read_file(entry.path());
     return tree;
+}
+
+// A copy of the program with one payload byte flipped, as a broken download
+// would have it, at `folder`.
+std::wstring damaged_copy(const std::wstring& folder) {
+    const std::wstring copy = folder + L"\\VELDOR汉化.exe";
+    Data program = read_file(program_under_test);
+    const Data config = payload(L"config.dat");
+    const auto found = std::search(program.begin(), program.end(), config.begin(), config.end());
+    if (found == program.end()) return L"";
+    found[static_cast<std::ptrdiff_t>(config.size() / 2)] ^= 1;
+    return write_raw(copy, program) ? copy : L"";
 }
 
 // What a complete installation leaves: the four payloads.
@@ -205,7 +221,8 @@ TEST_F(EndToEnd, Layout) {
 
 TEST_F(EndToEnd, FocusKeysTheSiteLabelAboutAndExit) {
     start();
-    // Focus starts on Install; Tab walks the focus order and wraps. Tabbed in, the note box shows
+    // Focus starts on Install; Tab walks the focus order and wraps. Enter clicks the focused
+    // button: Install's folder dialog (cancelled), About's box. Tabbed in, the note box shows
     // its beginning, nothing selected; Enter and Escape there start nothing.
     std::vector<HWND> order;
     for (const Control* c : focus_order()) order.push_back(control(c->name));
@@ -214,6 +231,14 @@ TEST_F(EndToEnd, FocusKeysTheSiteLabelAboutAndExit) {
         HWND expected = order[i % order.size()];
         app->press(WM_KEYDOWN, VK_TAB);
         ASSERT_TRUE(wait_until([&] { return app->focus() == expected; }, 3000)) << i;
+        if (expected == control("comInstall") || expected == control("comAbout")) {
+            app->press(WM_KEYDOWN, VK_RETURN);
+            if (expected == control("comAbout"))
+                expect_box(widen(about_text), false);
+            else
+                ASSERT_TRUE(app->answer_folder_dialog(L"")) << "Enter opened no folder dialog";
+            expect_window_stays();
+        }
         if (expected != control("Text")) continue;
         DWORD_PTR selection = 0, first_line = 99;
         SendMessageTimeoutW(expected, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selection);
@@ -227,9 +252,17 @@ TEST_F(EndToEnd, FocusKeysTheSiteLabelAboutAndExit) {
         EXPECT_EQ(app->focus(), expected);
     }
 
-    // A screen reader hears the note box by its own name and finds the site
-    // label a link whose default action opens the site in the browser.
+    // A screen reader hears the note box by its own name, each button by its
+    // word with its access key apart, and finds the site label a link whose
+    // default action opens the site in the browser.
     EXPECT_EQ(accessible(control("Text"), false).name, widen(note_box_name));
+    for (const auto& [name, spoken, key] : {std::tuple{"comInstall", L"安装", L"Alt+I"},
+                                            {"comExit", L"退出", L"Alt+E"},
+                                            {"comAbout", L"关于", L"Alt+A"}}) {
+        const Accessible button = accessible(control(name), false);
+        EXPECT_EQ(button.name, spoken);
+        EXPECT_EQ(button.shortcut, key);
+    }
     DeleteFileW(browser_record.c_str());
     const Accessible link = accessible(control("Label1"), true);
     EXPECT_EQ(link.name, widen(site_address));
@@ -287,19 +320,56 @@ TEST_F(EndToEnd, InUseUntilLetGoThenInstallsIntoTheFolderGiven) {
     EXPECT_EQ(snapshot(game), installed_tree());
 }
 
+// A retry's dialog opens where the attempt before was: on the folder chosen,
+// or on the folder that held it once it is gone.
+TEST_F(EndToEnd, RetryOpensWhereTheLastAttemptWas) {
+    const std::wstring held = second_drive + L"\\retry", gone = held + L"\\gone";
+    fs::create_directories(gone);
+    start();
+    // Where each dialog opens (the first: not asked), and the folder chosen
+    // there; after the second attempt it goes.
+    for (const std::wstring& opens_on : {std::wstring(), gone, held}) {
+        app->click(control("comInstall"));
+        HWND dialog = app->wait_for_dialog(true);
+        ASSERT_NE(dialog, nullptr);
+        if (!opens_on.empty()) {
+            const std::wstring expected = Player::display_name(opens_on);
+            EXPECT_TRUE(wait_until([&] { return app->selected_folder(dialog) == expected; }))
+                << "opened on " << win32::narrow(app->selected_folder(dialog));
+        }
+        if (opens_on == held) {
+            app->click(GetDlgItem(dialog, IDCANCEL));
+            break;
+        }
+        ASSERT_TRUE(app->choose_folder(dialog, gone));
+        app->click(GetDlgItem(dialog, IDOK));
+        const auto box = app->answer_message_box();
+        ASSERT_TRUE(box && box->text.starts_with(L"路径错误"));
+        if (opens_on == gone) fs::remove(gone);
+    }
+    expect_window_stays();
+}
+
+// A damaged download says so as soon as its window shows; Install is
+// disabled and the focus has gone on to Exit, where Enter ends the program
+// as leaving.
+TEST_F(EndToEnd, DamagedCopySaysSoAtStart) {
+    start(L"", true, damaged_copy(second_drive));
+    expect_box(widen("安装程序已损坏，请重新下载"), true);
+    EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(control("comInstall")); }));
+    ASSERT_TRUE(wait_until([&] { return app->focus() == control("comExit"); }));
+    app->press(WM_KEYDOWN, VK_RETURN);
+    expect_end(1);
+}
+
 // One start each by a script: the box shown (none: empty; a stop icon when
 // the exit code is not 0), the exit code, and the folder installed on 0,
 // else untouched. No window and no other box at any point (one would keep
 // the program from ending). A damaged copy has one payload byte flipped, as
 // a broken download would.
 TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
-    const std::wstring copy = second_drive + L"\\VELDOR汉化.exe", usage = widen(windows_usage);
-    Data program = read_file(test_paths::program);
-    const Data config = payload(L"config.dat");
-    const auto found = std::search(program.begin(), program.end(), config.begin(), config.end());
-    ASSERT_NE(found, program.end());
-    found[static_cast<std::ptrdiff_t>(config.size() / 2)] ^= 1;
-    ASSERT_TRUE(write_raw(copy, program));
+    const std::wstring copy = damaged_copy(second_drive), usage = widen(windows_usage);
+    ASSERT_FALSE(copy.empty());
     const struct {
         bool damaged;
         std::wstring arguments, folder;
@@ -312,11 +382,14 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
         {false, L"/S /D=" + second_drive + L"relative game", second_drive + L"\\relative game",
          true, L"", 0},
         {false, L"/VERYSILENT /DIR=\"" + root_drive + L"\\\"", root_drive + L"\\", true, L"", 0},
+        // Each argument quoted for the runtime's rules, as a script passing a list does.
+        {false, L"/S \"/DIR=\\\"" + second_drive + L"\\quoted game\\\"\"",
+         second_drive + L"\\quoted game", true, L"", 0},
         {false, L"/s /d=" + second_drive + L"\\not a game", second_drive + L"\\not a game", false,
          L"", 2},
         {false, L"/S", L"", false, L"", 5},
         {false, L"/?", L"", false, usage, 0},
-        {false, L"/X /D=C:\\Games", L"", false, usage, 5},
+        {false, L"/X /Y /D=C:\\Games", L"", false, widen("无法识别的参数：/X\r\n\r\n") + usage, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(win32::narrow(c.arguments));

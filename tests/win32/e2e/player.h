@@ -151,10 +151,9 @@ public:
         return found;
     }
 
-    // Selects `path` in the folder dialog, until its tree shows it selected:
-    // Wine's first dialog may land on the Desktop. The pointers these
+    // The name the folder dialog's tree shows selected. The pointers these
     // messages carry must point into the program's memory.
-    bool choose_folder(HWND dialog, const std::wstring& path) const {
+    std::wstring selected_folder(HWND dialog) const {
         struct Shared {
             TVITEMW item;
             wchar_t text[MAX_PATH];
@@ -162,35 +161,42 @@ public:
         HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
         auto* remote = static_cast<Shared*>(
             VirtualAllocEx(process_.hProcess, nullptr, sizeof(Shared), MEM_COMMIT, PAGE_READWRITE));
-        if (!tree || !remote) return false;
-        SHFILEINFOW info{};
-        SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME);
-        const auto send = [](HWND to, UINT message, WPARAM w, const void* l) {
-            DWORD_PTR result = 0;
-            SendMessageTimeoutW(to, message, w, reinterpret_cast<LPARAM>(l), SMTO_ABORTIFHUNG, 2000,
-                                &result);
-            return result;
-        };
+        Shared shared{};
+        shared.item.mask = TVIF_TEXT;
+        shared.item.hItem = reinterpret_cast<HTREEITEM>(send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        shared.item.pszText = remote ? remote->text : nullptr;
+        shared.item.cchTextMax = MAX_PATH;
+        const bool read =
+            tree && remote && shared.item.hItem &&
+            WriteProcessMemory(process_.hProcess, remote, &shared, sizeof shared, nullptr) &&
+            send(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+            ReadProcessMemory(process_.hProcess, remote, &shared, sizeof shared, nullptr);
+        if (remote) VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+        shared.text[MAX_PATH - 1] = 0;
+        return read ? shared.text : L"";
+    }
+
+    // Selects `path` in the folder dialog, until its tree shows it selected:
+    // Wine's first dialog may land on the Desktop.
+    bool choose_folder(HWND dialog, const std::wstring& path) const {
+        auto* remote = static_cast<wchar_t*>(VirtualAllocEx(process_.hProcess, nullptr,
+                                                            (path.size() + 1) * sizeof(wchar_t),
+                                                            MEM_COMMIT, PAGE_READWRITE));
+        if (!remote || !WriteProcessMemory(process_.hProcess, remote, path.c_str(),
+                                           (path.size() + 1) * sizeof(wchar_t), nullptr))
+            return false;
         const bool selected = wait_until([&] {
-            Shared shared{};
-            WriteProcessMemory(process_.hProcess, remote->text, path.c_str(),
-                               (path.size() + 1) * sizeof(wchar_t), nullptr);
-            send(dialog, BFFM_SETSELECTIONW, TRUE, remote->text);
-            shared.item.mask = TVIF_TEXT;
-            shared.item.hItem =
-                reinterpret_cast<HTREEITEM>(send(tree, TVM_GETNEXTITEM, TVGN_CARET, nullptr));
-            shared.item.pszText = remote->text;
-            shared.item.cchTextMax = MAX_PATH;
-            if (!shared.item.hItem ||
-                !WriteProcessMemory(process_.hProcess, remote, &shared, sizeof shared, nullptr) ||
-                !send(tree, TVM_GETITEMW, 0, remote) ||
-                !ReadProcessMemory(process_.hProcess, remote, &shared, sizeof shared, nullptr))
-                return false;
-            shared.text[MAX_PATH - 1] = 0;
-            return std::wstring(shared.text) == info.szDisplayName;
+            send(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+            return selected_folder(dialog) == display_name(path);
         });
         VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
         return selected;
+    }
+
+    static std::wstring display_name(const std::wstring& path) {
+        SHFILEINFOW info{};
+        SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME);
+        return info.szDisplayName;
     }
 
     // Picks `path` in the folder dialog the last action opened (empty:
@@ -225,6 +231,11 @@ public:
     }
 
 private:
+    static DWORD_PTR send(HWND to, UINT message, WPARAM w, LPARAM l) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(to, message, w, l, SMTO_ABORTIFHUNG, 2000, &result);
+        return result;
+    }
     bool owned(HWND hwnd) const {
         DWORD pid = 0;
         return hwnd && GetWindowThreadProcessId(hwnd, &pid) && pid == process_.dwProcessId;
