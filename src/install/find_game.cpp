@@ -38,8 +38,6 @@ bool same_folder(std::string_view a, std::string_view b) {
 }
 
 // The last component of a path as a face spells it.
-// (Scanned by hand, as the other scans here: the library's would import
-// memchr into the Windows program for them.)
 std::string_view name_of(std::string_view path) {
     std::size_t start = path.size();
     while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/') --start;

@@ -52,7 +52,6 @@ std::string unescaped(std::string_view text) {
 // Splits the text into braces and strings, one token at a time.
 class Tokens {
 public:
-    // No substr: its out-of-range error is not linked into the Windows program.
     explicit Tokens(std::string_view text)
         : text_(text.data(), std::min(text.size(), library_list_size_limit)) {
         if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
@@ -76,7 +75,7 @@ private:
             if (is_space(text_[at_])) {
                 ++at_;
             } else if (text_[at_] == '/' && at_ + 1 < text_.size() && text_[at_ + 1] == '/') {
-                while (at_ < text_.size() && text_[at_] != '\n') ++at_;  // no memchr import
+                while (at_ < text_.size() && text_[at_] != '\n') ++at_;
             } else {
                 return;
             }
