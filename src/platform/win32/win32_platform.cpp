@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include "platform/win32/staged_file.h"
+#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/system_sha256.h"
 #include "platform/win32/wide.h"
 
@@ -56,6 +57,7 @@ void Win32Platform::message_box(std::string_view text, Icon icon) {
 }
 
 std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest& request) {
+    win32::preload_dlls(win32::before_shell);
     const std::wstring wide_title = widen(request.title);
     wchar_t display_name[MAX_PATH] = {};
     BROWSEINFOW info{};
@@ -145,7 +147,10 @@ bool Win32Platform::flush_folder(const std::string& path) {
     return attributes != no_attributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::optional<Digest> Win32Platform::sha256(Bytes bytes) { return win32::system_sha256(bytes); }
+std::optional<Digest> Win32Platform::sha256(Bytes bytes) {
+    win32::preload_dlls(win32::before_hash);
+    return win32::system_sha256(bytes);
+}
 
 std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigned id) {
     const std::wstring wide_type = widen(type);
@@ -159,6 +164,7 @@ std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigne
 }
 
 void Win32Platform::open_document(std::string_view address) {
+    win32::preload_dlls(win32::before_shell);
     ShellExecuteW(owner_, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
