@@ -13,7 +13,6 @@ target_link_options(veldor_exe PRIVATE -Wl,--nxcompat,--dynamicbase,--tsaware)
 foreach(target veldor_core veldor_win32 veldor_exe)
   target_compile_options(${target} PRIVATE -fstack-protector-strong)
 endforeach()
-target_sources(veldor_exe PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../src/platform/win32/startup/stack_guard.cpp)
 # Tests link the same libraries with the toolchain's guard.
 target_link_libraries(veldor_core PUBLIC ssp)
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "install/library_folders.h"
+#include "platform/ascii.h"
 
 namespace veldor {
 namespace {
@@ -18,10 +19,7 @@ constexpr std::string_view wine_prefix_parents[] = {"Games", ".local\\share\\bot
 
 // ASCII letters without regard to case, as Windows compares the names
 // searched for here, all of them ASCII; either separator.
-char folded(char c) {
-    if (c == '/') return '\\';
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char folded(char c) { return c == '/' ? '\\' : ascii_lower(c); }
 
 std::string_view without_trailing_separators(std::string_view path) {
     while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
@@ -39,11 +37,7 @@ bool same_folder(std::string_view a, std::string_view b) {
     return true;
 }
 
-// No substr here: its out-of-range error is not linked into the Windows program.
-
 // The last component of a path as a face spells it.
-// (Scanned by hand, as the other scans here: the library's would import
-// memchr into the Windows program for them.)
 std::string_view name_of(std::string_view path) {
     std::size_t start = path.size();
     while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/') --start;

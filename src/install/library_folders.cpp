@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
+
 namespace veldor {
 namespace {
 
 bool is_space(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-// Keys are compared as Steam compares them, without regard to ASCII case.
-bool same_key(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
 }
 
 bool is_number(std::string_view key) {
@@ -60,7 +52,6 @@ std::string unescaped(std::string_view text) {
 // Splits the text into braces and strings, one token at a time.
 class Tokens {
 public:
-    // No substr: its out-of-range error is not linked into the Windows program.
     explicit Tokens(std::string_view text)
         : text_(text.data(), std::min(text.size(), library_list_size_limit)) {
         if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
@@ -84,7 +75,7 @@ private:
             if (is_space(text_[at_])) {
                 ++at_;
             } else if (text_[at_] == '/' && at_ + 1 < text_.size() && text_[at_ + 1] == '/') {
-                while (at_ < text_.size() && text_[at_] != '\n') ++at_;  // no memchr import
+                while (at_ < text_.size() && text_[at_] != '\n') ++at_;
             } else {
                 return;
             }
@@ -136,7 +127,7 @@ std::vector<std::string> library_folders(std::string_view vdf) {
         if (token.kind == Kind::end || token.kind == Kind::damaged) break;
         if (token.kind == Kind::open) {
             if (!keyed || depth == library_list_depth_limit) break;
-            if (depth == 0) in_list = same_key(key, "libraryfolders");
+            if (depth == 0) in_list = ascii_iequal(key, "libraryfolders");
             if (depth == 1) numbered = is_number(key);
             ++depth;
             keyed = false;
@@ -148,7 +139,7 @@ std::vector<std::string> library_folders(std::string_view vdf) {
             keyed = !is_condition(key);
         } else {
             const bool old_form = in_list && depth == 1 && is_number(key);
-            const bool new_form = in_list && depth == 2 && numbered && same_key(key, "path");
+            const bool new_form = in_list && depth == 2 && numbered && ascii_iequal(key, "path");
             if ((old_form || new_form) && !token.text.empty())
                 found.push_back(token.quoted ? unescaped(token.text) : std::string(token.text));
             keyed = false;

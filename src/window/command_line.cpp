@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <array>
 
-// No substr here: the installer's lean runtime has no out_of_range to throw.
+#include "platform/ascii.h"
+
 namespace veldor {
 namespace {
 
@@ -16,14 +17,7 @@ std::string_view skip_blanks(std::string_view text) {
 
 // Switches are ASCII; a folder's own letters are never compared.
 bool starts_with(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char p, char t) {
-               return p == (t >= 'a' && t <= 'z' ? static_cast<char>(t - 'a' + 'A') : t);
-           });
-}
-
-bool is(std::string_view text, std::string_view name) {
-    return text.size() == name.size() && starts_with(text, name);
+    return ascii_iequal(text.substr(0, prefix.size()), prefix);
 }
 
 // No Windows name holds a quote, and none ends in a blank: quotes a script
@@ -103,7 +97,7 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
         }
         const std::string argument = NextArgument(rest);
         if (std::any_of(silent_switches.begin(), silent_switches.end(),
-                        [&](std::string_view name) { return is(argument, name); })) {
+                        [&](std::string_view name) { return ascii_iequal(argument, name); })) {
             command.silent = true;
         } else if (argument == "/?") {
             command.help = true;

@@ -15,6 +15,8 @@
 #include <set>
 #include <tuple>
 
+#include "payload/payloads.h"
+
 #ifdef _WIN32
 #include "platform/win32/win32_platform.h"
 #else
@@ -295,10 +297,15 @@ TEST_P(PlatformConformance, ReadsSmallFilesAndListsFolders) {
 #endif
 }
 
-// Only the payloads the build embedded, under their own type and numbers.
-// (That each is found and hashes to its digest, the program's own check of
-// itself shows end to end: it reads them as "custom", the build as CUSTOM.)
-TEST_P(PlatformConformance, HoldsNoOtherResources) {
+// The payloads the build embedded, under their own type in any letter case
+// and their own numbers, each hashing by the face's SHA-256 to the digest
+// the build compiled in; and nothing else.
+TEST_P(PlatformConformance, HoldsThePayloadsAndNoOtherResources) {
+    for (const PayloadDigest& payload : payload_digests) {
+        const auto bytes = platform->read_resource("Custom", payload.id);
+        ASSERT_TRUE(bytes) << payload.id;
+        EXPECT_EQ(platform->sha256(*bytes), payload.sha256) << payload.id;
+    }
     // 0x10000 + 101 would be 101 again if cut to 16 bits.
     for (const auto& [type, id] : {std::pair{"CUSTOM", 105u},
                                    {"CUSTOM", 0x10000u + 101},

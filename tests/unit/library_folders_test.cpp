@@ -75,10 +75,15 @@ TEST(LibraryFolders, DamageAndBombsEndTheReadingWithinItsBounds) {
         std::size_t found;
     } cases[] = {
         {"a million keyed blocks deep", first + times(1'000'000, "k{"), 1},
-        {"too deep before a path",
-         R"("libraryfolders" { "0" { )" + times(library_list_depth_limit, "k{") +
-             R"(} "1" { "path" "B" } })",
-         0},
+        // Two blocks open for a library; the rest as deep as allowed, or one more.
+        {"blocks as deep as the limit, closed again",
+         first + R"("1" {)" + times(library_list_depth_limit - 2, "k{") +
+             times(library_list_depth_limit - 2, "}") + R"(} "2" { "path" "B" } })",
+         2},
+        {"one block deeper than the limit, closed again",
+         first + R"("1" {)" + times(library_list_depth_limit - 1, "k{") +
+             times(library_list_depth_limit - 1, "}") + R"(} "2" { "path" "B" } })",
+         1},
         {"a million closing braces", first + times(1'000'000, "}"), 1},
         {"a quote never closed", first + "\"1\" { \"path\" \"B" + times(100'000, "x"), 1},
         {"a library past the size limit",

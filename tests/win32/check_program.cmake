@@ -29,6 +29,11 @@ foreach(line IN LISTS imports)
   endif()
 endforeach()
 
+# The program runs on one thread (the size rules, src/platform/win32/CMakeLists.txt).
+if(headers MATCHES "[ \t]CreateThread\n")
+  list(APPEND problems "imports CreateThread: the program may start no thread")
+endif()
+
 # Resource types at the top of the table: icon, icon group, version, manifest.
 foreach(type 3 e 10 18)
   if(NOT headers MATCHES "\n[0-9a-f]+   Entry: ID: 0x0000*${type},")

@@ -5,6 +5,8 @@
 #    another time, verifies against it and gives the unsigned build's bytes
 #    back without its signature: reproducible, and how a player checks a
 #    signed download;
+#  - the unsigned build signed with a password-less certificate (no
+#    VELDOR_SIGN_PASSWORD) verifies too;
 #  - the signed build runs under Wine: refuses, installs silently.
 #   release_build.sh SOURCE-DIR PAYLOAD-DIR WINE-PREFIX E2E-DRIVER.exe MINGW-TRIPLE
 set -eu
@@ -41,6 +43,16 @@ osslsigncode verify -CAfile cert.pem -in "$signed" >verify.log 2>&1 ||
 osslsigncode remove-signature -in "$signed" -out stripped.exe >/dev/null
 [ "$(hash stripped.exe)" = "$unsigned" ] || fail "the signed build, without its signature, differs from the unsigned one"
 echo "two builds: SHA-256 $unsigned"
+
+# The signing step alone, on a copy of the unsigned build.
+openssl pkcs12 -export -inkey key.pem -in cert.pem -passout pass: -out no-password.p12
+cp "$scratch/one/src/platform/win32/VELDOR汉化.exe" no-password.exe
+env -u VELDOR_SIGN_PASSWORD cmake -DOSSLSIGNCODE="$(command -v osslsigncode)" \
+    -DPKCS12=no-password.p12 -DPROGRAM=no-password.exe -P "$src/cmake/sign.cmake" >sign.log 2>&1 ||
+    { cat sign.log >&2; fail "signing with a password-less certificate failed"; }
+osslsigncode verify -CAfile cert.pem -in no-password.exe >verify.log 2>&1 ||
+    { cat verify.log >&2; fail "the program signed without a password does not verify"; }
+echo "signed with a password and without"
 
 VELDOR_PROGRAM="Z:$signed" "$src/tests/win32/e2e/run.sh" "$prefix" "$driver" \
     --gtest_filter=EndToEnd.SilentRuns*

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/gtk/embedded_payloads.h"
-#include "platform/gtk/glib_sha256.h"
+#include "platform/gtk/libcrypto_sha256.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_places.h"
 
@@ -122,7 +122,7 @@ bool GtkPlatform::move_file(const std::string& from, const std::string& to) {
 
 bool GtkPlatform::flush_folder(const std::string& path) { return files_.flush_folder(path); }
 
-std::optional<Digest> GtkPlatform::sha256(Bytes bytes) { return glib_sha256(bytes); }
+std::optional<Digest> GtkPlatform::sha256(Bytes bytes) { return libcrypto_sha256(bytes); }
 
 std::optional<Bytes> GtkPlatform::read_resource(std::string_view type, unsigned id) {
     return embedded_resource(type, id);

@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/system_library.h"
 
 namespace veldor::win32 {
@@ -12,14 +13,7 @@ constexpr wchar_t link_action[] = L"打开";
 
 using SysAllocStringFunction = BSTR(WINAPI*)(const OLECHAR*);
 
-template <typename Function>
-Function function_of(HMODULE library, const char* name) {
-    const FARPROC found = library ? GetProcAddress(library, name) : nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
-}
-
-// Loaded on first use, on the one UI thread (so without a guarded static,
-// which would pull thread-safe initialisation into the program), and kept.
+// Loaded on first use, and kept.
 struct Oleacc {
     LPFNCREATESTDACCESSIBLEOBJECT create_standard;
     LPFNLRESULTFROMOBJECT lresult_from_object;
@@ -34,11 +28,12 @@ const Oleacc& oleacc() {
     static constinit bool loaded = false;
     static constinit Oleacc functions{};
     if (!loaded) {
+        preload_dlls(before_reader);
         const HMODULE library = load_system_library(L"oleacc.dll");
         functions = {
-            function_of<LPFNCREATESTDACCESSIBLEOBJECT>(library, "CreateStdAccessibleObject"),
-            function_of<LPFNLRESULTFROMOBJECT>(library, "LresultFromObject"),
-            function_of<SysAllocStringFunction>(load_system_library(L"oleaut32.dll"),
+            function_in<LPFNCREATESTDACCESSIBLEOBJECT>(library, "CreateStdAccessibleObject"),
+            function_in<LPFNLRESULTFROMOBJECT>(library, "LresultFromObject"),
+            function_in<SysAllocStringFunction>(load_system_library(L"oleaut32.dll"),
                                                 "SysAllocString")};
         loaded = true;
     }

@@ -1,5 +1,6 @@
-// Owners for the Win32 resources the platform layer acquires, so every exit
-// path releases them: kernel handles, shell item lists, the COM apartment.
+// Owners for the Win32 resources the Windows face acquires, so every exit
+// path releases them: kernel handles, find handles, shell memory, GDI
+// objects, device contexts, the COM apartment.
 #pragma once
 
 #include <objbase.h>
@@ -40,20 +41,51 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-// Memory the shell allocated for us (an item ID list).
-template <typename T>
-class CoTaskMem {
+// A resource released by one call, null when there is none.
+template <typename T, auto release>
+class Owned {
 public:
-    explicit CoTaskMem(T* p) : p_(p) {}
-    CoTaskMem(const CoTaskMem&) = delete;
-    CoTaskMem& operator=(const CoTaskMem&) = delete;
-    ~CoTaskMem() { CoTaskMemFree(p_); }
+    Owned() = default;
+    explicit Owned(T value) : value_(value) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() { reset(); }
 
-    T* get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
+    T get() const { return value_; }
+    explicit operator bool() const { return value_ != nullptr; }
+    void reset(T value = nullptr) {
+        if (value_) release(value_);
+        value_ = value;
+    }
 
 private:
-    T* p_;
+    T value_ = nullptr;
+};
+
+inline void release_screen_dc(HDC dc) { ReleaseDC(nullptr, dc); }
+
+// Memory the shell allocated for us (an item ID list).
+template <typename T>
+using CoTaskMem = Owned<T*, CoTaskMemFree>;
+using GdiFont = Owned<HFONT, DeleteObject>;
+using MemoryDC = Owned<HDC, DeleteDC>;           // CreateCompatibleDC
+using ScreenDC = Owned<HDC, release_screen_dc>;  // GetDC(nullptr)
+
+// A search from FindFirstFileExW (INVALID_HANDLE_VALUE = none).
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (*this) FindClose(h_);
+    }
+
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE h_;
 };
 
 // Single-threaded apartment for the calling (UI) thread, as the shell's

@@ -42,7 +42,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     command.folder = full_path(command.folder);
     veldor::Win32Platform platform{nullptr, veldor::win32::widen(veldor::application_title)};
     // Silent: no window, no dialog, no message box; the exit code tells.
-    if (command.silent) platform.set_silent();
+    if (command.silent)
+        platform.set_silent();
+    else
+        veldor::win32::preload_dlls(veldor::win32::before_window);
     if (command.bad()) {
         platform.message_box(veldor::UsageMessage(command), veldor::Icon::stop);
         return exit_code(Outcome::bad_command_line);

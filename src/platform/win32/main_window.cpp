@@ -1,6 +1,7 @@
 #include "platform/win32/main_window.h"
 
 #include "platform/win32/fonts.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide.h"
 
 namespace veldor::win32 {
@@ -17,8 +18,7 @@ constexpr DWORD frame_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIM
 // used here), or null.
 template <typename Function>
 Function user32_function(const char* name) {
-    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+    return function_in<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -29,9 +29,8 @@ UINT window_dpi(HWND hwnd) {
     if (get_dpi) {
         if (const UINT dpi = get_dpi(hwnd)) return dpi;
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const ScreenDC screen(GetDC(nullptr));
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
@@ -41,12 +40,11 @@ int pixels(int twips, UINT dpi) { return twips_to_pixels(twips, static_cast<doub
 int slogan_width(const Control& control, HFONT font) {
     if (control.name != slogan) return 0;
     const std::wstring caption = widen(control.caption);
-    HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font);
+    const MemoryDC dc(CreateCompatibleDC(nullptr));
+    const HGDIOBJ old = SelectObject(dc.get(), font);
     SIZE size{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+    SelectObject(dc.get(), old);
     return size.cx;
 }
 

@@ -13,6 +13,7 @@
 #include <array>
 
 #include "platform/win32/accessible.h"
+#include "platform/win32/handles.h"
 #include "window/form.h"
 #include "window/veldor.h"
 
@@ -23,24 +24,6 @@ namespace veldor::win32 {
 struct AmendedControl {
     WNDPROC base = nullptr;
     Annotation annotation;
-};
-
-// A GDI font, deleted with its owner.
-class GdiFont {
-public:
-    GdiFont() = default;
-    GdiFont(const GdiFont&) = delete;
-    GdiFont& operator=(const GdiFont&) = delete;
-    ~GdiFont() { reset(nullptr); }
-
-    HFONT get() const { return font_; }
-    void reset(HFONT font) {
-        if (font_) DeleteObject(font_);
-        font_ = font;
-    }
-
-private:
-    HFONT font_ = nullptr;
 };
 
 class MainWindow {

@@ -42,14 +42,12 @@ bool load(Cng& functions) {
     FARPROC found[std::size(cng_names)];
     static_assert(sizeof found == sizeof functions);
     for (std::size_t i = 0; i < std::size(cng_names); ++i)
-        if (!dll || !(found[i] = GetProcAddress(dll, cng_names[i]))) return false;
+        if (!(found[i] = function_in<FARPROC>(dll, cng_names[i]))) return false;
     std::memcpy(&functions, found, sizeof functions);
     return true;
 }
 
-// Loaded once for the program's life, on the one thread that hashes. Plain
-// statics: a guarded one would link the runtime's thread-safe statics and
-// their error paths into the lean installer.
+// Loaded once for the program's life.
 const Cng* cng() {
     static Cng functions{};
     static bool tried = false, loaded = false;

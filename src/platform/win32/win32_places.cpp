@@ -13,20 +13,6 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 // Steam writes "c:/program files (x86)/steam": the dialog wants backslashes.
 std::string steam_path() {
     wchar_t value[MAX_PATH] = {};
@@ -82,9 +68,9 @@ std::vector<std::string> Win32Platform::subfolders(const std::string& folder, st
     std::wstring pattern = widen(prefix);
     pattern += L'*';
     WIN32_FIND_DATAW entry{};
-    const FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
-                                             FindExSearchLimitToDirectories, nullptr, 0));
-    if (search.get() == INVALID_HANDLE_VALUE) return found;
+    const win32::FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                                    FindExSearchLimitToDirectories, nullptr, 0));
+    if (!search) return found;
     do {
         const std::wstring_view name = entry.cFileName;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")

@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include "platform/win32/staged_file.h"
+#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/system_sha256.h"
 #include "platform/win32/wide.h"
 
@@ -61,6 +62,7 @@ bool Win32Platform::ask(std::string_view question) {
 }
 
 std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest& request) {
+    win32::preload_dlls(win32::before_shell);
     const std::wstring wide_title = widen(request.title);
     wchar_t display_name[MAX_PATH] = {};
     BROWSEINFOW info{};
@@ -156,7 +158,10 @@ bool Win32Platform::flush_folder(const std::string& path) {
     return attributes != no_attributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::optional<Digest> Win32Platform::sha256(Bytes bytes) { return win32::system_sha256(bytes); }
+std::optional<Digest> Win32Platform::sha256(Bytes bytes) {
+    win32::preload_dlls(win32::before_hash);
+    return win32::system_sha256(bytes);
+}
 
 std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigned id) {
     const std::wstring wide_type = widen(type);
@@ -170,6 +175,7 @@ std::optional<Bytes> Win32Platform::read_resource(std::string_view type, unsigne
 }
 
 void Win32Platform::open_document(std::string_view address) {
+    win32::preload_dlls(win32::before_shell);
     ShellExecuteW(owner_, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "e2e/player.h"
-#include "platform/win32/fonts.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "support.h"
@@ -41,18 +40,67 @@ std::wstring second_drive, root_drive, browser_record;
 const wchar_t* const program_copy = _wgetenv(L"VELDOR_PROGRAM");
 const std::wstring program_under_test = program_copy ? program_copy : test_paths::program;
 
-// The size of `control`'s caption drawn in its font at `dpi`, made by the
-// program's own font maker, without the access-key marker.
-SIZE caption_size(const Control& control, int dpi) {
+// The table's numbers at each screen resolution, in pixels (15 twips are
+// one pixel at 96 DPI, rounded): the client area, where the slogan must end
+// at the latest, each control's slot (left, top, width, height), and its
+// font's height (its points at that resolution).
+struct Slot {
+    std::string_view name;
+    std::array<LONG, 4> box;
+    int font_height;
+};
+struct Screen {
+    int dpi;
+    LONG width, height, slogan_right;
+    std::array<Slot, 6> slots;
+};
+constexpr Screen screens[] = {
+    {96,
+     443,
+     194,
+     433,
+     {{{"comAbout", {8, 160, 97, 25}, 12},
+       {"Text", {8, 8, 425, 113}, 12},
+       {"comExit", {112, 128, 97, 25}, 12},
+       {"comInstall", {8, 128, 97, 25}, 12},
+       {"Label2", {224, 168, 201, 17}, 14},
+       {"Label1", {256, 136, 177, 25}, 14}}}},
+    {144,
+     665,
+     291,
+     650,
+     {{{"comAbout", {12, 240, 146, 38}, 18},
+       {"Text", {12, 12, 638, 170}, 18},
+       {"comExit", {168, 192, 146, 38}, 18},
+       {"comInstall", {12, 192, 146, 38}, 18},
+       {"Label2", {336, 252, 302, 26}, 21},
+       {"Label1", {384, 204, 266, 38}, 21}}}},
+    {192,
+     886,
+     388,
+     866,
+     {{{"comAbout", {16, 320, 194, 50}, 24},
+       {"Text", {16, 16, 850, 226}, 24},
+       {"comExit", {224, 256, 194, 50}, 24},
+       {"comInstall", {16, 256, 194, 50}, 24},
+       {"Label2", {448, 336, 402, 34}, 28},
+       {"Label1", {512, 272, 354, 50}, 28}}}},
+};
+
+// The size of `control`'s caption drawn in its table font `height` pixels
+// high, without the access-key marker.
+SIZE caption_size(const Control& control, int height) {
     const Font& font = control.font ? *control.font : main_window.font;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, win32::make_font(font, static_cast<UINT>(dpi)));
+    const win32::MemoryDC dc(CreateCompatibleDC(nullptr));
+    const win32::GdiFont drawn(CreateFontW(-height, 0, 0, 0, font.weight, font.underline, FALSE,
+                                           FALSE, static_cast<DWORD>(font.charset), 0, 0, 0, 0,
+                                           widen(font.face).c_str()));
+    const HGDIOBJ old = SelectObject(dc.get(), drawn.get());
     std::wstring caption = widen(control.caption);
     RECT box{};
     const UINT prefix = control.kind == ControlKind::push_button ? 0u : DT_NOPREFIX;
-    DrawTextW(dc, caption.data(), -1, &box, DT_CALCRECT | DT_SINGLELINE | prefix);
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
+    DrawTextW(dc.get(), caption.data(), -1, &box, DT_CALCRECT | DT_SINGLELINE | prefix);
+    SelectObject(dc.get(), old);
     return {box.right - box.left, box.bottom - box.top};
 }
 
@@ -179,28 +227,36 @@ protected:
 TEST_F(EndToEnd, Layout) {
     start();
     HWND window = app->window();
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    const auto px = [&](int twips) { return static_cast<LONG>(twips_to_pixels(twips, dpi)); };
+    const win32::ScreenDC screen(GetDC(nullptr));
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    const auto at_dpi = std::ranges::find(screens, dpi, &Screen::dpi);
+    ASSERT_NE(at_dpi, std::end(screens)) << "no expected layout at " << dpi << " DPI";
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, dpi == 96 ? 443 : px(main_window.client_width));
-    EXPECT_EQ(client.bottom, dpi == 96 ? 194 : px(main_window.client_height));
+    EXPECT_EQ(client.right, at_dpi->width);
+    EXPECT_EQ(client.bottom, at_dpi->height);
     EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
 
-    for (const Control& c : controls) {
-        SCOPED_TRACE(std::string(c.name));
+    for (const Slot& slot : at_dpi->slots) {
+        SCOPED_TRACE(std::string(slot.name));
+        const Control& c = *find_control(slot.name);
         HWND child = control(c.name);
         ASSERT_NE(child, nullptr);
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        // The table's slot; the slogan's grown to its text as measured here.
-        const SIZE text = caption_size(c, dpi);
-        const Rect slot = pixel_slot(c, dpi, text.cx);
-        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-                  (std::array<LONG, 4>{slot.left, slot.top, slot.width, slot.height}));
+        const std::array<LONG, 4> box{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        const SIZE text = caption_size(c, slot.font_height);
+        if (c.name == slogan) {
+            // Shown whole: its table's top and height, as wide as its text
+            // (at least its slot), ending no further right than the note box.
+            EXPECT_EQ((std::array{box[1], box[3]}), (std::array{slot.box[1], slot.box[3]}));
+            EXPECT_GE(box[2], std::max(slot.box[2], text.cx));
+            EXPECT_GE(box[0], 0);
+            EXPECT_LE(box[0] + box[2], at_dpi->slogan_right);
+        } else {
+            EXPECT_EQ(box, slot.box);
+        }
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if (c.kind == ControlKind::text_box) {
             EXPECT_EQ(style & (ES_MULTILINE | ES_READONLY | WS_VSCROLL),
@@ -212,9 +268,9 @@ TEST_F(EndToEnd, Layout) {
             EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON);
         }
         // On one line; the slogan keeps its table's height, a pixel short at 192 DPI.
-        EXPECT_LE(text.cx, r.right - r.left) << "caption wider than its control";
+        EXPECT_LE(text.cx, box[2]) << "caption wider than its control";
         if (c.name != slogan) {
-            EXPECT_LE(text.cy, r.bottom - r.top) << "caption taller";
+            EXPECT_LE(text.cy, box[3]) << "caption taller";
         }
     }
 }

@@ -11,7 +11,7 @@
 #include "platform/win32/startup/dll_search.h"
 
 int wmain(int argc, wchar_t** argv) {
-    for (const wchar_t* name : veldor::win32::preloaded_dlls) {
+    for (const auto& [name, stages] : veldor::win32::preloaded_dlls) {
         if (argc > 1 && std::wcscmp(argv[1], L"--list") == 0)
             std::printf("%.*ls\n", static_cast<int>(std::wcslen(name) - 4), name);
         else

@@ -1,7 +1,7 @@
-// The installer's entry point, in place of the C runtime's start-up code.
-// That code readies what this program never uses (threads' local storage,
-// signal handlers, argument vectors, constructors and destructors of
-// globals, of which the program has none) and would be an eighth of it. What
+// The installer's entry point, in place of the C runtime's start-up code,
+// which readies what this program may not use (the rules and their
+// tripwires: src/platform/win32/CMakeLists.txt): threads' local storage,
+// signal handlers, argument vectors, constructors of globals. What
 // the program does rely on is done here, as the runtime did it: the stack
 // guard set first, the x87 unit reset, and wWinMain called with the
 // module, the command line after the program's name and the show command
