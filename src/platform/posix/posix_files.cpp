@@ -262,15 +262,10 @@ FileState PosixFiles::file_state(const std::string& path) const {
     if (!st) return FileState::absent;
     if (!S_ISREG(st->st_mode)) return FileState::other;
     if (is_read_only(*st)) return FileState::read_only;
-    switch (fault_of(may_change(lookup.path.substr(0, lookup.path.rfind('/')), *st))) {
-        case Fault::none:
-        case Fault::other:
-            return FileState::normal;
-        case Fault::read_only:
-            return FileState::read_only;
-        default:
-            return FileState::denied;
-    }
+    const Fault fault = fault_of(may_change(lookup.path.substr(0, lookup.path.rfind('/')), *st));
+    return fault == Fault::read_only ? FileState::read_only
+           : fault == Fault::denied  ? FileState::denied
+                                     : FileState::normal;
 }
 
 // The staged name must be new. Its folder, where `like` lies too, is read once

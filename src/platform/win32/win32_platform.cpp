@@ -10,7 +10,7 @@
 // Staged files are flushed (FlushFileBuffers). A rename is made durable by
 // the file system's own log on NTFS and ReFS; MOVEFILE_WRITE_THROUGH flushes
 // only a move that copies, so on any other volume (FAT32, exFAT: USB drives)
-// flush_folder flushes the whole volume. Wine names every local volume NTFS.
+// flush_folder flushes the whole volume.
 #include "platform/win32/win32_platform.h"
 
 #include <shellapi.h>
