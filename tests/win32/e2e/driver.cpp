@@ -347,34 +347,41 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
         {L".veldor-new", 400, true}, {L".veldor-old", 400, true}, {L".veldor-new", 10000, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(win32::narrow(row.suffix) + " " + std::to_string(row.hold_ms));
-        std::error_code ignored;
-        fs::remove_all(game, ignored);
-        make_game_folder(game);
-        fs::remove(game + L"\\data\\cmn\\fe\\eng.db");
-        for (const std::wstring& name : {eng, game + L"\\Config.DAT"})
-            write_raw(name, Data(3000, 'o'));
-        SetFileAttributesW(eng.c_str(), FILE_ATTRIBUTE_HIDDEN);
-        const Tree before = snapshot(game);
-        Scanner scanner(game, row.suffix, row.hold_ms);
-        start(L"/S /D=" + game, false);
-        if (!row.installs) {
-            // The installer cannot remove its own staged file while the
-            // scanner still holds it: in use, or left mid-way where that file
-            // stays, until the folder is chosen again.
-            EXPECT_TRUE(app->ended(4 * patience_ms));
-            EXPECT_TRUE(app->exit_code() == 3 || app->exit_code() == 6) << app->exit_code();
-            EXPECT_GT(scanner.held(), 0u) << "the scanner held nothing";
-            Tree left = snapshot(game);
-            std::erase_if(left,
-                          [](const auto& file) { return file.first.ends_with(L".veldor-new"); });
-            EXPECT_EQ(left, before);
+        // A file moved aside lives for milliseconds, which a busy machine's
+        // scanner may miss: a row is run again until the scanner held one.
+        DWORD held = 0;
+        for (int run = 0; run < 5 && held == 0; ++run) {
+            std::error_code ignored;
+            fs::remove_all(game, ignored);
+            make_game_folder(game);
+            fs::remove(game + L"\\data\\cmn\\fe\\eng.db");
+            for (const std::wstring& name : {eng, game + L"\\Config.DAT"})
+                write_raw(name, Data(3000, 'o'));
+            SetFileAttributesW(eng.c_str(), FILE_ATTRIBUTE_HIDDEN);
+            const Tree before = snapshot(game);
+            Scanner scanner(game, row.suffix, row.hold_ms);
             start(L"/S /D=" + game, false);
+            if (!row.installs) {
+                // The installer cannot remove its own staged file while the
+                // scanner still holds it: in use, or left mid-way where that
+                // file stays, until the folder is chosen again.
+                EXPECT_TRUE(app->ended(4 * patience_ms));
+                EXPECT_TRUE(app->exit_code() == 3 || app->exit_code() == 6) << app->exit_code();
+                scanner.held();  // once it lets go
+                Tree left = snapshot(game);
+                std::erase_if(
+                    left, [](const auto& file) { return file.first.ends_with(L".veldor-new"); });
+                EXPECT_EQ(left, before);
+                start(L"/S /D=" + game, false);
+            }
+            expect_end(0);
+            held = scanner.held();
+            EXPECT_EQ(snapshot(game), installed);
+            EXPECT_EQ(GetFileAttributesW(eng.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+                      FILE_ATTRIBUTE_HIDDEN);
+            app.reset();
         }
-        expect_end(0);
-        EXPECT_GT(scanner.held(), 0u) << "the scanner held nothing";
-        EXPECT_EQ(snapshot(game), installed);
-        EXPECT_EQ(GetFileAttributesW(eng.c_str()) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
-        app.reset();
+        EXPECT_GT(held, 0u) << "the scanner held nothing";
     }
 }
 
