@@ -116,7 +116,7 @@ public:
     // needs to know where the folder ends.
     virtual void set_game_folder(const std::string& /*folder*/) {}
 
-    // A normal file (not a directory, not hidden or system) of that name.
+    // A file (not a directory) of that name, hidden or system ones too.
     virtual bool file_exists(const std::string& path) = 0;
     virtual bool directory_exists(const std::string& path) = 0;
 

@@ -113,10 +113,12 @@ def snapshot(folder):
             for entry in pathlib.Path(folder).rglob("*")}
 
 
-def check_installed(game, payload_dir):
-    """The payloads byte for byte, and neither superseded font."""
+def check_installed(game, payload_dir, spelled={}):
+    """The payloads byte for byte, under the names the folder had for them
+    (`spelled`), and neither superseded font."""
     for path in PAYLOADS:
         payload = f"{payload_dir}/{os.path.basename(path)}"
+        path = spelled.get(path, path)
         check(filecmp.cmp(f"{game}/{path}", payload, shallow=False), f"{game}/{path} is not {payload}")  # or missing
     check(not any(os.path.exists(f"{game}/{font}") for font in SUPERSEDED), f"{game}: a font is still there")
 
@@ -374,14 +376,17 @@ def case_silent(path, root, payload_dir):
 
 def case_interrupted(path, root, payload_dir):
     """Silent installations into a real folder, stopped (SIGKILL) or failed
-    (EIO, ENOSPC) by strace at each rename, unlink, write and fsync in turn. A
-    failed attempt leaves the old game as it was (exit 3), or, past the commit,
-    the whole patch and a leftover at most (exit 0). After either, the next
-    attempt resolves what was left and installs: the whole patch, nothing of
-    the installer's own."""
+    (EIO, ENOSPC) by strace at each rename, unlink, write and fsync in turn, and
+    at every pair of renames (a rollback that fails too). A failed attempt
+    leaves the old game as it was (exit 3), or, past the commit, the whole
+    patch and a leftover at most (exit 0), or says it left the folder mid-way
+    (exit 6, a pair only). After any, the next attempt resolves what was left
+    and installs: the whole patch, nothing of the installer's own. Through all
+    of it the files keep the names the folder had (ENG.DB, Config.DAT)."""
     old, game = f"{root}/old", f"{root}/game"
-    write(f"{old}/data/cmn/fe/eng.db", os.urandom(300000), 0o640)  # older and longer than the payload
-    for name in (*SUPERSEDED, "game.exe"):
+    spelled = {"data/cmn/fe/eng.db": "data/cmn/fe/ENG.DB", "config.dat": "Config.DAT"}
+    write(f"{old}/data/cmn/fe/ENG.DB", os.urandom(300000), 0o640)  # older and longer than the payload
+    for name in (*SUPERSEDED, "game.exe", "Config.DAT"):
         write(f"{old}/{name}", name)
 
     def install(*strace, anew=True):  # into the old game anew, or into what is left
@@ -392,23 +397,35 @@ def case_interrupted(path, root, payload_dir):
         return subprocess.run(command, stderr=subprocess.DEVNULL, timeout=TIMEOUT).returncode
 
     check(install() == 0, "a clean install failed")
+    check_installed(game, payload_dir, spelled)
     before, after = snapshot(old), snapshot(game)
+
+    def check_outcome(what, code):
+        if code == 3:
+            check(snapshot(game) == before, f"{what}: exit 3, but the folder changed")
+        elif code == 0:  # failed past the commit: the whole patch already, a leftover at most
+            check_installed(game, payload_dir, spelled)
+        else:
+            check(code in (6, -signal.SIGKILL), f"{what}: exit {code}")
+        check(install(anew=False) == 0 and snapshot(game) == after,
+              f"{what}: not the whole patch after the next attempt")
+
     for syscall in ("renameat2", "unlink", "write", "fsync"):
         install("-o", f"{root}/trace", f"-etrace={syscall}")
         calls = open(f"{root}/trace").read().count(f"{syscall}(")
         check(calls, f"no {syscall} call to interrupt")
         for fault in ("signal=KILL", "error=EIO", *(["error=ENOSPC"] * (syscall == "write"))):
             for n in range(1, calls + 1):
-                what = f"{syscall} {fault} #{n}"
                 code = install("-o", "/dev/null", f"-einject={syscall}:{fault}:when={n}")
-                if code == 3 and fault != "signal=KILL":
-                    check(snapshot(game) == before, f"{what}: the folder changed")
-                    continue
-                check(code == (-signal.SIGKILL if fault == "signal=KILL" else 0), f"{what}: exit {code}")
-                if code == 0:  # failed past the commit: the whole patch already, a leftover at most
-                    check_installed(game, payload_dir)
-                check(install(anew=False) == 0 and snapshot(game) == after,
-                      f"{what}: not the whole patch after the next attempt")
+                check(code != 6 and (code == -signal.SIGKILL) == (fault == "signal=KILL"),
+                      f"{syscall} {fault} #{n}: exit {code}")
+                check_outcome(f"{syscall} {fault} #{n}", code)
+        # A rollback renames at most as many files as were renamed before the failure.
+        for first in range(1, calls + 1) if syscall == "renameat2" else ():
+            for second in range(first + 1, 2 * first + 1):
+                when = f"{first}..{second}+{second - first}"
+                check_outcome(f"renames #{first} and #{second}",
+                              install("-o", "/dev/null", f"-einject=renameat2:error=EIO:when={when}"))
 
 
 def main():

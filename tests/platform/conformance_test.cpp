@@ -97,7 +97,7 @@ protected:
 };
 
 // Found through the game's own names in any letter case; read-only even for
-// root or an administrator.
+// root or an administrator; hidden and system files count as any other.
 TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
     const fs::path fe = root / "Data" / "CMN" / "fe";
     put(fe / "ENG.DB", {1});
@@ -113,36 +113,38 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
                                            {L"hidden", FILE_ATTRIBUTE_HIDDEN}})
         SetFileAttributesW((root / name).c_str(), attributes);
 #else
-    for (const char* name : {"ZQßanCB.ttf", "conﬁg.dat", "ch\xC1\xA9.db", "Two.db", "TWO.DB"})
+    for (const char* name : {"ZQſSanCB.ttf", "confıg.dat", "Two.db", "TWO.DB"})
         put(root / "Data" / name, {1});
 #endif
-    // A path; whether it is a file, a folder; its state; whether it is deleted.
-    const std::tuple<const char*, bool, bool, FileState, bool> rows[] = {
-        {"\\data\\cmn\\fe\\eng.db", true, false, FileState::normal, true},
-        {"\\DATA\\cmn\\FE\\RO.DB", true, false, FileState::read_only, false},
-        {"\\data\\gui", false, true, FileState::other, false},
-        {"\\\\data\\gui\\", false, true, FileState::other, false},  // below a drive's root
-        {"\\data\\gui\\no.ttf", false, false, FileState::absent, false},
-        {"\\data\\none\\no.ttf", false, false, FileState::absent, false},
+    // A path; whether it is a file, a folder; its state; why deleting it
+    // fails (none: it is deleted).
+    const std::tuple<const char*, bool, bool, FileState, Fault> rows[] = {
+        {"\\data\\cmn\\fe\\eng.db", true, false, FileState::normal, Fault::none},
+        {"\\DATA\\cmn\\FE\\RO.DB", true, false, FileState::read_only, Fault::read_only},
+        {"\\data\\gui", false, true, FileState::other, Fault::other},
+        {"\\\\data\\gui\\", false, true, FileState::other, Fault::other},  // below a drive's root
+        {"\\data\\gui\\no.ttf", false, false, FileState::absent, Fault::other},
+        {"\\data\\none\\no.ttf", false, false, FileState::absent, Fault::other},
 #ifdef _WIN32
-        // Out of the player's sight: no file to touch, but a folder still.
-        {"\\hidden.ttf", false, false, FileState::other, true},
-        {"\\system.ttf", false, false, FileState::other, true},
-        {"\\hidden", false, true, FileState::other, false},
+        {"\\hidden.ttf", true, false, FileState::normal, Fault::none},
+        {"\\system.ttf", true, false, FileState::normal, Fault::none},
+        {"\\hidden", false, true, FileState::other, Fault::other},
 #else
-        // One letter to one through the simple upper-case mapping, as on
-        // Windows; a name two entries match is never guessed at.
-        {"\\data\\ZQSSanCB.ttf", false, false, FileState::absent, false},
-        {"\\data\\config.dat", false, false, FileState::absent, false},
-        {"\\data\\chi.db", false, false, FileState::absent, false},
-        {"\\data\\two.db", true, false, FileState::other, false},
+        // Only ASCII letters fold (the long s and the dotless i are S and I
+        // in upper case); a name two entries match is never guessed at.
+        {"\\data\\ZQSSanCB.ttf", false, false, FileState::absent, Fault::other},
+        {"\\data\\config.dat", false, false, FileState::absent, Fault::other},
+        {"\\data\\two.db", true, false, FileState::ambiguous, Fault::other},
 #endif
     };
-    for (const auto& [path, file, folder, state, deleted] : rows) {
+    for (const auto& [path, file, folder, state, fault] : rows) {
         EXPECT_EQ(platform->file_exists(at(path)), file) << path;
         EXPECT_EQ(platform->directory_exists(at(path)), folder) << path;
         EXPECT_EQ(platform->file_state(at(path)), state) << path;
-        EXPECT_EQ(platform->delete_file(at(path)), deleted) << path;
+        EXPECT_EQ(platform->delete_file(at(path)), fault == Fault::none) << path;
+        if (fault != Fault::none) {
+            EXPECT_EQ(platform->fault(), fault) << path;
+        }
     }
     EXPECT_FALSE(platform->set_current_directory(at("\\data\\none")));
     EXPECT_EQ(names_in(fe), Names{"ro.db"});
@@ -152,7 +154,7 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
     // time: a duplicate made since counts, and folders renamed before the
     // next choice are found anew.
     put(fe / "RO.DB", {3});
-    EXPECT_EQ(platform->file_state(at("\\data\\cmn\\fe\\ro.db")), FileState::other);
+    EXPECT_EQ(platform->file_state(at("\\data\\cmn\\fe\\ro.db")), FileState::ambiguous);
     fs::rename(root / "Data", root / "Old");
     fs::create_directories(root / "DATA" / "cmn" / "FE");
     platform->set_game_folder(game);
@@ -161,11 +163,14 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
 }
 
 // Made anew, never opened where something lies already (a planted file or
-// link), holding exactly its bytes, with its model's mode or attributes; on
-// any failure nothing of it remains.
+// link), holding exactly its bytes, with its model's mode or attributes and
+// the model's spelling of the name they share; on any failure nothing of it
+// remains. The current directory, outside the game folder, goes back
+// exactly where it was.
 TEST_P(PlatformConformance, StagesAFileAnew) {
     const fs::path data = root / "data";
     put(data / "planted.new", {1});
+    const std::string was = platform->current_directory();
     ASSERT_TRUE(platform->set_current_directory(at("\\DATA")));
     EXPECT_TRUE(platform->stage_file("汉化.new", "", payload));
     EXPECT_FALSE(platform->stage_file("planted.new", "", payload));
@@ -189,10 +194,12 @@ TEST_P(PlatformConformance, StagesAFileAnew) {
         put(data / name, {1}), fs::permissions(data / name, fs::perms(mode));
     fs::create_symlink(data / "victim", data / "link.db");
     const mode_t umask_was = umask(022);
-    for (const auto& [like, mode] :
-         {std::pair{"RW.DB", 0600}, {"setid.db", 0777}, {"link.db", 0644}, {"", 0644}}) {
+    for (const auto& [like, made, mode] : {std::tuple{"RW.DB", "rw.db1.new", 0600},
+                                           {"setid.db", "setid.db1.new", 0777},
+                                           {"link.db", "link.db1.new", 0644},
+                                           {"", "1.new", 0644}}) {
         EXPECT_TRUE(platform->stage_file(like + std::string("1.new"), like, payload)) << like;
-        EXPECT_EQ(fs::status(data / (like + std::string("1.new"))).permissions(), fs::perms(mode));
+        EXPECT_EQ(fs::status(data / made).permissions(), fs::perms(mode)) << like;
     }
     umask(umask_was);
 
@@ -203,6 +210,7 @@ TEST_P(PlatformConformance, StagesAFileAnew) {
     const auto handler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_FALSE(platform->stage_file("full.new", "", payload));
+    EXPECT_EQ(platform->fault(), Fault::disk_full);
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, handler);
     EXPECT_FALSE(fs::exists(data / "full.new"));
@@ -215,19 +223,16 @@ TEST_P(PlatformConformance, StagesAFileAnew) {
     EXPECT_EQ(read(chosen / "data" / "eng.db"), payload);
     EXPECT_TRUE(fs::is_empty(decoy / "data"));
 #endif
+    ASSERT_TRUE(platform->set_current_directory(was));
+    EXPECT_EQ(fs::current_path(), cwd);
 }
 
 // The installation's moves, in its order: a staged file never replaces the
 // target; the target moves aside and back (a rollback), or aside for the
-// staged file to take its place (the commit).
+// staged file to take its place (the commit). Through each, the target keeps
+// the letter case the folder had for it.
 TEST_P(PlatformConformance, MovesReplaceNothingAndUndoCleanly) {
-    // Linux keeps the letter case a file has through a move aside and back;
-    // Windows names it as asked, a case its file system does not tell apart.
-#ifdef _WIN32
-    const std::string name = "eng.db";
-#else
     const std::string name = "ENG.DB";
-#endif
     const fs::path fe = root / "Data" / "CMN" / "fe";
     const Blob old(200'000, 0xEE);  // older and longer than the payload
     put(fe / name, old);
@@ -241,7 +246,8 @@ TEST_P(PlatformConformance, MovesReplaceNothingAndUndoCleanly) {
         const HANDLE held = CreateFileW((fe / name).c_str(), GENERIC_READ, share, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_EQ(platform->file_state(target), share ? FileState::normal : FileState::in_use);
-        EXPECT_TRUE(share || !platform->move_file(target, backup));
+        EXPECT_TRUE(share ||
+                    (!platform->move_file(target, backup) && platform->fault() == Fault::in_use));
         CloseHandle(held);
     }
 #endif
@@ -254,10 +260,10 @@ TEST_P(PlatformConformance, MovesReplaceNothingAndUndoCleanly) {
     ASSERT_TRUE(platform->move_file(target, backup));
     ASSERT_TRUE(platform->move_file(staged, target));
     EXPECT_TRUE(platform->flush_folder(at("\\data\\cmn\\fe\\")));
-    EXPECT_EQ(read(fe / "eng.db"), payload);
+    EXPECT_EQ(read(fe / name), payload);
     EXPECT_EQ(read(fe / (name + ".veldor-old")), old);
     EXPECT_TRUE(platform->delete_file(backup));
-    EXPECT_EQ(names_in(fe), Names{"eng.db"});
+    EXPECT_EQ(names_in(fe), Names{name});
 }
 
 // What the search for the game reads: small files whole, folders' folders.

@@ -43,6 +43,7 @@ public:
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
     bool move_file(const std::string& from, const std::string& to) override;
     bool flush_folder(const std::string& path) override;
+    Fault fault() const override { return files_.fault(); }
     std::optional<Digest> sha256(Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override;

@@ -13,27 +13,12 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/ascii.h"
 #include "platform/posix/staged_file.h"
+#include "platform/respelled.h"
 
 namespace veldor {
 namespace {
-
-// Equal as a Windows file system compares names: code point by code point,
-// each through its simple upper-case mapping ("ß" is not "SS", "ﬁ" is not
-// "FI"). Bytes that are not UTF-8 compare only as themselves.
-bool same_name(std::string_view a, std::string_view b) {
-    if (a == b) return true;
-    const auto valid = [](std::string_view s) {
-        return g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr);
-    };
-    if (!valid(a) || !valid(b)) return false;
-    const char *p = a.data(), *p_end = p + a.size();
-    const char *q = b.data(), *q_end = q + b.size();
-    for (; p < p_end && q < q_end; p = g_utf8_next_char(p), q = g_utf8_next_char(q))
-        if (g_unichar_toupper(g_utf8_get_char(p)) != g_unichar_toupper(g_utf8_get_char(q)))
-            return false;
-    return p == p_end && q == q_end;
-}
 
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
@@ -52,6 +37,38 @@ std::optional<struct stat> link_status(const std::string& path) {
 }
 
 bool is_read_only(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+// Why a call failed, as the player can act on it. A file system mounted
+// read-only is read-only for everyone, root included: asking for an
+// administrator would not help.
+Fault fault_of(int error) {
+    switch (error) {
+        case 0:
+            return Fault::none;
+        case EACCES:
+        case EPERM:
+            return Fault::denied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:  // past the size a file may have here: full, as far as the file goes
+            return Fault::disk_full;
+        case EROFS:
+            return Fault::read_only;
+        default:
+            return Fault::other;
+    }
+}
+
+// Whether the player may rename and remove entries of `folder`, the file
+// `st` among them (a sticky folder lets only the owners do so); as errno.
+int may_change(const std::string& folder, const struct stat& st) {
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+    const auto dir = status(folder);
+    const uid_t self = ::geteuid();
+    if (dir && (dir->st_mode & S_ISVTX) && self != 0 && self != st.st_uid && self != dir->st_uid)
+        return EACCES;
+    return 0;
+}
 
 // The permission bits a file made like the entry at `path` gets: none of
 // its own for a symlink or nothing (a new file's), never set-id or sticky.
@@ -77,7 +94,7 @@ std::array<Found, N> find_in(const std::string& folder,
     if (std::unique_ptr<DIR, DirCloser> dir{opendir(folder.c_str())}) {
         while (const dirent* entry = readdir(dir.get()))
             for (std::size_t i = 0; i < N; ++i)
-                if (found[i].count < 2 && same_name(entry->d_name, names[i]) &&
+                if (found[i].count < 2 && ascii_iequal(entry->d_name, names[i]) &&
                     ++found[i].count == 1)
                     found[i] = {1, entry->d_name, entry->d_type};
         return found;
@@ -193,9 +210,9 @@ std::optional<std::string> PosixFiles::resolve(const std::string& path) const {
     return std::move(lookup.path);
 }
 
-// A name two entries match counts as a file, so that the installer's attempt
-// to delete a superseded font is refused rather than passed over, and not as a
-// folder, so that the folder check refuses before anything is touched.
+// A name two entries match counts as a file, so that recovery leaves no
+// leftover of that name unnoticed, and not as a folder, so that the folder
+// check refuses before anything is touched.
 bool PosixFiles::file_exists(const std::string& path) const {
     const Lookup lookup = look_up(path);
     if (lookup.match == Match::two) return true;
@@ -212,13 +229,15 @@ bool PosixFiles::directory_exists(const std::string& path) const {
 bool PosixFiles::delete_file(const std::string& path) const {
     const auto resolved = resolve(path);
     const auto st = resolved ? status(*resolved) : std::nullopt;
-    if (!st || !S_ISREG(st->st_mode) || is_read_only(*st)) return false;
-    return ::unlink(resolved->c_str()) == 0;
+    if (!st || !S_ISREG(st->st_mode)) return failed(Fault::other);
+    if (is_read_only(*st)) return failed(Fault::read_only);
+    return ::unlink(resolved->c_str()) == 0 || failed(fault_of(errno));
 }
 
 bool PosixFiles::set_current_directory(const std::string& path) const {
     const Lookup lookup = look_up_folder(path);
-    return lookup.match == Match::one && ::chdir(lookup.path.c_str()) == 0;
+    if (lookup.match != Match::one) return failed(Fault::other);
+    return ::chdir(lookup.path.c_str()) == 0 || failed(fault_of(errno));
 }
 
 bool PosixFiles::sync_folder(const std::string& folder) {
@@ -238,11 +257,15 @@ std::string PosixFiles::current_directory() {
 // No lock tells a Linux program that the game holds a file: never in_use.
 FileState PosixFiles::file_state(const std::string& path) const {
     const Lookup lookup = look_up(path);
-    if (lookup.match == Match::two) return FileState::other;
+    if (lookup.match == Match::two) return FileState::ambiguous;
     const auto st = lookup.match == Match::one ? status(lookup.path) : std::nullopt;
     if (!st) return FileState::absent;
     if (!S_ISREG(st->st_mode)) return FileState::other;
-    return is_read_only(*st) ? FileState::read_only : FileState::normal;
+    if (is_read_only(*st)) return FileState::read_only;
+    const Fault fault = fault_of(may_change(lookup.path.substr(0, lookup.path.rfind('/')), *st));
+    return fault == Fault::read_only ? FileState::read_only
+           : fault == Fault::denied  ? FileState::denied
+                                     : FileState::normal;
 }
 
 // The staged name must be new. Its folder, where `like` lies too, is read once
@@ -250,14 +273,20 @@ FileState PosixFiles::file_state(const std::string& path) const {
 bool PosixFiles::stage_file(const std::string& name, const std::string& like, Bytes bytes) const {
     const Place at = place_of(name);
     const Place model = like.empty() ? Place{Match::none, {}, {}, {}} : place_of(like);
-    if (at.match != Match::one || at.name.empty()) return false;
+    if (at.match != Match::one || at.name.empty()) return failed(Fault::other);
     const auto [own, other] = pair_in(at, model);
-    if (own.count != 0) return false;
+    if (own.count != 0) return failed(Fault::other);
     std::optional<std::string> model_path;
-    if (model.match == Match::one)
+    std::string spelling(at.name);
+    if (model.match == Match::one) {
         model_path = model.name.empty() ? model.folder : entry_of(model, other);
-    StagedFile staged = StagedFile::at(at.folder + "/" + std::string(at.name));
-    return staged && staged.fill(bytes, mode_like(model_path)) && staged.keep();
+        if (model_path && model.folder == at.folder)
+            spelling = respelled(at.name, model.name, other.name);
+    }
+    StagedFile staged = StagedFile::at(at.folder + "/" + spelling);
+    if (!staged || !staged.fill(bytes, mode_like(model_path)) || !staged.keep())
+        return failed(fault_of(errno));
+    return true;
 }
 
 // RENAME_NOREPLACE where the file system has it; a check first where not.
@@ -268,27 +297,24 @@ bool PosixFiles::move_file(const std::string& from, const std::string& to) const
     const Place source = place_of(from), target = place_of(to);
     if (source.match != Match::one || target.match != Match::one || source.name.empty() ||
         target.name.empty())
-        return false;
+        return failed(Fault::other);
     const auto [moved, standing] = pair_in(source, target);
-    if (moved.count != 1 || standing.count != 0) return false;
-    const std::string given_from(source.name), given_to(target.name);
-    const std::string& real_from = moved.name;
-    const std::size_t shared = std::min(given_to.size(), given_from.size());
-    std::string name = given_to;
-    if (real_from.size() == given_from.size() &&
-        g_ascii_strncasecmp(given_to.c_str(), given_from.c_str(), shared) == 0)
-        name = given_to.size() >= given_from.size() ? real_from + given_to.substr(given_from.size())
-                                                    : real_from.substr(0, given_to.size());
-    const std::string origin = *entry_of(source, moved), destination = target.folder + "/" + name;
+    if (moved.count != 1 || standing.count != 0) return failed(Fault::other);
+    const std::string origin = *entry_of(source, moved),
+                      destination =
+                          target.folder + "/" + respelled(target.name, source.name, moved.name);
     if (::renameat2(AT_FDCWD, origin.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
         return true;
-    return errno == EINVAL && !link_status(destination) &&
-           ::rename(origin.c_str(), destination.c_str()) == 0;
+    if (errno == EINVAL && !link_status(destination) &&
+        ::rename(origin.c_str(), destination.c_str()) == 0)
+        return true;
+    return failed(fault_of(errno));
 }
 
 bool PosixFiles::flush_folder(const std::string& path) const {
     const Lookup lookup = look_up_folder(path);
-    return lookup.match == Match::one && sync_folder(lookup.path);
+    if (lookup.match != Match::one) return failed(Fault::other);
+    return sync_folder(lookup.path) || failed(fault_of(errno));
 }
 
 }  // namespace veldor

@@ -4,12 +4,14 @@
 // A path is the chosen game folder, named exactly as this file system names
 // it (a '\' in its own name is just a letter), followed by the part the
 // installer appends in the game's Windows form: that part is split on '\' or
-// '/', and each of its components is matched as Windows would, one letter to
-// one letter without regard to case: "data\gui\ZQ05_Tit.ttf" finds
-// "Data/GUI/zq05_tit.ttf", and moving "eng.db" aside moves an existing "ENG.DB".
-// A name that is not valid UTF-8 matches only itself. A name two entries
-// match ("ENG.DB" and "Eng.Db") is not guessed at: it is left alone, and the
-// installer refuses the folder.
+// '/', and each of its components is matched without regard to the case of
+// ASCII letters, the only ones the game's names have: "data\gui\ZQ05_Tit.ttf"
+// finds "Data/GUI/zq05_tit.ttf", and moving "eng.db" aside moves an existing
+// "ENG.DB". Every other character matches only itself ("confıg.dat" is not
+// "config.dat"). A name two entries match ("ENG.DB" and "Eng.Db") is not
+// guessed at: it is ambiguous, and the installer refuses the folder. A file
+// made or moved under a name that extends an existing one takes that file's
+// spelling, so a replaced ENG.DB stays ENG.DB.
 //
 // Symlinked folders on the way are followed, as Windows follows a junction:
 // players move game data to other disks. A file that is a symlink moves aside
@@ -21,6 +23,8 @@
 //
 // Read-only means no write permission bit, checked by hand: root may write
 // and rename over anything, but the player's read-only file must stay.
+// Denied means a folder the player may not change (no write permission, or
+// sticky and owned by someone else): root could.
 #pragma once
 
 #include <map>
@@ -49,6 +53,8 @@ public:
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;
     bool move_file(const std::string& from, const std::string& to) const;
     bool flush_folder(const std::string& path) const;
+    // Why the last of the services above that answered false failed.
+    Fault fault() const { return fault_; }
 
     // The existing file-system path that `path` names; nullopt when it or a
     // folder on the way is missing, or a name on the way is matched by two
@@ -77,11 +83,16 @@ private:
     // from, and keep in, the folders found.
     Lookup look_up(const std::string& path, bool folder = false) const;
     Lookup look_up_folder(const std::string& path) const { return look_up(path, true); }
+    bool failed(Fault fault) const {
+        fault_ = fault;
+        return false;
+    }
 
     std::string given_;   // the folder as the installer spells it
     std::string folder_;  // the same, absolute
     // Folders below it, by the installer's spelling of the path after it.
     mutable std::map<std::string, std::string, std::less<>> folders_;
+    mutable Fault fault_ = Fault::none;
 };
 
 }  // namespace veldor

@@ -19,6 +19,7 @@ public:
     // `attributes` are the new file's, such as the hidden or system attribute
     // of the file it will replace.
     static StagedFile at(const std::wstring& path, DWORD attributes);
+    StagedFile() = default;  // nothing staged
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
     ~StagedFile();
@@ -33,7 +34,6 @@ public:
     bool keep();
 
 private:
-    StagedFile() = default;
     void discard();
 
     std::wstring path_;  // empty: nothing on disk that is ours

@@ -44,17 +44,22 @@ public:
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
     bool move_file(const std::string& from, const std::string& to) override;
     bool flush_folder(const std::string& path) override;
+    Fault fault() const override { return fault_; }
     std::optional<Digest> sha256(Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override;
     [[noreturn]] void end_program(int exit_code) override;
 
 private:
+    // Notes why a file service failed; false.
+    bool failed(DWORD error, const std::wstring& path);
+
     win32::ComApartment com_;
     HWND owner_;
     std::wstring caption_;
     HMODULE resources_;
     bool silent_ = false;
+    Fault fault_ = Fault::none;
 };
 
 }  // namespace veldor

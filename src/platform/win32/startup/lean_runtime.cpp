@@ -4,8 +4,9 @@
 // memory by throwing (operator new included, hence its replacement here); nothing in this program
 // could recover from those, and the default machinery (exception objects carrying strings, a
 // terminate handler that demangles and prints type names) would be most of the program's code. Each
-// path ends the process with abort()'s exit status instead. Linked into VELDOR汉化.exe only; tests
-// keep the ordinary runtime.
+// path ends the process with 6, left mid-way: the folder may be anywhere in the transaction, and
+// choosing it again finishes or undoes it (3 would claim it unchanged). Linked into VELDOR汉化.exe
+// only; tests keep the ordinary runtime.
 #include <windows.h>
 
 #include <cstddef>
@@ -13,7 +14,7 @@
 
 namespace {
 
-[[noreturn]] void fail() { ExitProcess(3); }
+[[noreturn]] void fail() { ExitProcess(6); }
 
 }  // namespace
 

@@ -15,10 +15,11 @@ extern "C" {
 std::uintptr_t __stack_chk_guard;
 
 // A smashed stack ends the process at once: nothing of it is trusted, not
-// even the code ExitProcess would run in DLLs.
+// even the code ExitProcess would run in DLLs. With 6, left mid-way: the
+// folder may be anywhere in the transaction.
 [[noreturn]] void __stack_chk_fail() {
     // The current process's pseudo-handle, as GetCurrentProcess returns it.
-    TerminateProcess(reinterpret_cast<HANDLE>(-1), 3);
+    TerminateProcess(reinterpret_cast<HANDLE>(-1), 6);
     __builtin_unreachable();
 }
 
