@@ -83,6 +83,8 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
             command.silent = true;
         else if (argument == "/?")
             command.help = true;
+        else if (is(argument, "/RESTORE"))
+            command.restore = true;
         else if (const std::string unquoted = folder_from(argument); starts_with(unquoted, "/DIR="))
             take_folder(std::string_view(unquoted).data() + 5);
         else

@@ -11,6 +11,7 @@ namespace veldor {
 struct CommandLine {
     bool silent = false;     // no window, no dialog, no message box
     bool help = false;       // the usage, and nothing else
+    bool restore = false;    // the kept originals put back instead of installing
     bool malformed = false;  // a switch unknown, misplaced or missing its folder
     std::string folder;      // the game's folder; empty when none was given
 
@@ -20,21 +21,22 @@ struct CommandLine {
 };
 
 // Reads the Windows switches, in any letter case: `/S`, `/SILENT` and
-// `/VERYSILENT`; `/D=folder`, which must come last and takes the rest of the
+// `/VERYSILENT`; `/RESTORE`; `/D=folder`, which must come last and takes the rest of the
 // line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`.
 // `arguments` is the command line after the program's name.
 CommandLine ParseWindowsCommandLine(std::string_view arguments);
 
 // The Windows face's `/?` message box.
 inline constexpr std::string_view windows_usage =
-    "用法：VELDOR汉化.exe [/S] [/D=游戏文件夹]\r\n"
+    "用法：VELDOR汉化.exe [/S] [/RESTORE] [/D=游戏文件夹]\r\n"
     "\r\n"
     "/S、/SILENT、/VERYSILENT\t静默安装：不显示窗口、对话框和消息\r\n"
+    "/RESTORE\t还原为安装时保留的原版文件\r\n"
     "/D=游戏文件夹\t须放在最后，可含空格，不加引号\r\n"
     "/DIR=\"游戏文件夹\"\t同 /D=\r\n"
     "/?\t显示本说明\r\n"
     "\r\n"
-    "退出代码：0 安装完毕；1 未安装就退出；2 文件夹不对；\r\n"
-    "3 文件未能写入；4 安装程序已损坏；5 命令行错误";
+    "退出代码：0 安装完毕或已还原；1 未安装就退出；2 文件夹不对；\r\n"
+    "3 文件未能写入；4 安装程序已损坏；5 命令行错误；6 未完成";
 
 }  // namespace veldor

@@ -49,6 +49,8 @@ public:
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;
     bool move_file(const std::string& from, const std::string& to) const;
     bool flush_folder(const std::string& path) const;
+    bool make_folder(const std::string& path);
+    bool remove_folder(const std::string& path);
 
     // The existing file-system path that `path` names; nullopt when it or a
     // folder on the way is missing, or a name on the way is matched by two

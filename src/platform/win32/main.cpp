@@ -7,8 +7,8 @@
 #include <string>
 
 #include "install/install.h"
-#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/main_window.h"
+#include "platform/win32/startup/dll_search.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
 #include "window/command_line.h"
@@ -51,7 +51,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
         platform.message_box(veldor::windows_usage, veldor::Icon::none);
         return 0;
     }
-    if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder));
+    const auto action = command.restore ? veldor::Action::restore : veldor::Action::install;
+    if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder, action));
+    // A restore asked for with a window: the folder dialog, then the question.
+    if (command.restore) {
+        std::string chosen;
+        return exit_code(veldor::Install(platform, chosen, command.folder, action));
+    }
 
     veldor::VELDOR window{platform, command.folder};
     veldor::win32::MainWindow main_window{window};
