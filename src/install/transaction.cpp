@@ -112,6 +112,22 @@ struct Resolution {
     bool forward = false;  // the change is finished, not undone
 };
 
+// A resolution under a journal, finishing the change or undoing it.
+Resolution journaled(bool forward) {
+    Resolution r;
+    r.journaled = true;
+    r.forward = forward;
+    return r;
+}
+
+// Where nothing is to be changed, and why.
+Resolution refused(Report report, bool under_journal) {
+    Resolution r;
+    r.refusal = std::move(report);
+    r.journaled = under_journal;
+    return r;
+}
+
 // The folders of the targets and of the originals, those there are (or
 // will be, where the plan makes them).
 void flush_all(Platform& platform, const Names& names, Plan& plan) {
@@ -145,10 +161,10 @@ bool undo(Platform& platform, const Slot& slot, const std::string* incoming, con
 Resolution rollback(Platform& platform, const Names& names, const std::string& journal,
                     const std::array<const std::string*, kept_count>& incoming,
                     const std::array<const Digest*, kept_count>& digests) {
-    Resolution r{{}, {}, true};
+    Resolution r = journaled(false);
     for (std::size_t i = names.slots.size(); i-- > 0;)
         if (!undo(platform, names.slots[i], incoming[i], digests[i], r.plan))
-            return {{}, Report{Cause::stale_backup, below(names.folder, names.slots[i].backup)}};
+            return refused({Cause::stale_backup, below(names.folder, names.slots[i].backup)}, true);
     r.plan.push_back({Change::drop, &journal});
     return r;
 }
@@ -174,25 +190,25 @@ Resolution resolve_install(Platform& platform, const Names& names) {
     // Every staged file moved in: the installation is finished. Once that is
     // durable, what moved aside is kept as the new manifest says, in place of
     // what was kept before, and made durable before the manifest moves in.
-    Resolution r{{}, {}, true, true};
+    Resolution r = journaled(true);
     for (const std::string& folder : names.game_folders) r.plan.push_back({Change::flush, &folder});
     const bool fresh = platform.file_exists(names.new_manifest);
     const std::optional<Kept> kept = fresh ? manifest_at(platform, names.new_manifest) : Kept{};
-    if (!kept) return {{}, Report{Cause::left_midway, {}}, true};
-    for (std::size_t i = 0; fresh && i < names.slots.size(); ++i) {
-        const Slot& slot = names.slots[i];
+    if (!kept) return refused({Cause::left_midway, {}}, true);
+    if (fresh) {
         // Each folder made is durable before anything moves into it.
-        if (i == 0) {
-            for (const std::string& folder : names.kept_folders)
-                r.plan.push_back({Change::make_folder, &folder});
-            r.plan.push_back({Change::flush, &names.folder});
-            for (const std::string& folder : names.kept_folders)
-                r.plan.push_back({Change::flush, &folder});
+        for (const std::string& folder : names.kept_folders)
+            r.plan.push_back({Change::make_folder, &folder});
+        r.plan.push_back({Change::flush, &names.folder});
+        for (const std::string& folder : names.kept_folders)
+            r.plan.push_back({Change::flush, &folder});
+        for (std::size_t i = 0; i < names.slots.size(); ++i) {
+            const Slot& slot = names.slots[i];
+            const bool backup = platform.file_exists(slot.backup);
+            if (platform.file_exists(slot.kept) && (backup || !(*kept)[i]))
+                r.plan.push_back({Change::remove, &slot.kept});
+            if (backup) r.plan.push_back({Change::move, &slot.backup, &slot.kept});
         }
-        const bool backup = platform.file_exists(slot.backup);
-        if (platform.file_exists(slot.kept) && (backup || !(*kept)[i]))
-            r.plan.push_back({Change::remove, &slot.kept});
-        if (backup) r.plan.push_back({Change::move, &slot.backup, &slot.kept});
     }
     flush_all(platform, names, r.plan);
     if (fresh) {
@@ -214,7 +230,7 @@ Resolution resolve_restore(Platform& platform, const Names& names) {
     bool any_kept = false;
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const bool there = platform.file_exists(names.slots[i].kept);
-        if (there && !kept) return {{}, Report{Cause::left_midway, {}}, true};
+        if (there && !kept) return refused({Cause::left_midway, {}}, true);
         if (!kept || !(*kept)[i]) continue;
         incoming[i] = &names.slots[i].kept;
         digests[i] = &*(*kept)[i];
@@ -223,15 +239,16 @@ Resolution resolve_restore(Platform& platform, const Names& names) {
     if (any_kept) return rollback(platform, names, names.restore_journal, incoming, digests);
     // Every original is back: the installed files, the manifest and the
     // originals' folder go.
-    Resolution r{{}, {}, true, true};
+    Resolution r = journaled(true);
     flush_all(platform, names, r.plan);
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const Slot& slot = names.slots[i];
-        for (const std::string* installed : {&slot.backup, &slot.target})
-            if ((installed == &slot.backup || !(kept && (*kept)[i])) &&
-                platform.file_exists(*installed) && holds(platform, *installed, slot.payload))
-                r.plan.push_back(
-                    {installed == &slot.backup ? Change::remove : Change::drop, installed});
+        const auto installed = [&](const std::string& path) {
+            return platform.file_exists(path) && holds(platform, path, slot.payload);
+        };
+        if (!(kept && (*kept)[i]) && installed(slot.target))
+            r.plan.push_back({Change::drop, &slot.target});
+        if (installed(slot.backup)) r.plan.push_back({Change::remove, &slot.backup});
     }
     if (platform.file_exists(names.manifest)) r.plan.push_back({Change::drop, &names.manifest});
     for (std::size_t i = names.kept_folders.size(); i-- > 0;)
@@ -251,7 +268,7 @@ Resolution resolve_leftovers(Platform& platform, const Names& names) {
             r.plan.push_back({Change::remove, &slot.staged});
         if (!platform.file_exists(slot.backup)) continue;
         if (!holds(platform, slot.backup, slot.payload))
-            return {{}, Report{Cause::stale_backup, below(names.folder, slot.backup)}};
+            return refused({Cause::stale_backup, below(names.folder, slot.backup)}, false);
         r.plan.push_back({Change::remove, &slot.backup});
     }
     if (platform.file_exists(names.new_manifest))
@@ -417,23 +434,24 @@ Report concluded(Platform& platform, const Names& names, Cause success, const Fi
 Names names_in(const std::string& folder) {
     Names names;
     names.folder = folder;
+    const std::string kept = joined(folder, originals_dir);
     for (std::size_t i = 0; i < names.slots.size(); ++i) {
         const std::string name = replaced_name(i);
-        const std::string target = joined(folder, name);
         Slot& slot = names.slots[i];
-        slot = {
-            target, {}, joined(target, backup_suffix), joined(joined(folder, originals_dir), name)};
+        slot.target = joined(folder, name);
+        slot.backup = joined(slot.target, backup_suffix);
+        slot.kept = joined(kept, name);
         if (i < font_count) continue;
-        slot.staged = joined(target, staged_suffix);
+        slot.staged = joined(slot.target, staged_suffix);
         for (const PayloadDigest& p : payload_digests)
             if (p.id == payload_steps[i - font_count].payload) slot.payload = &p.sha256;
     }
     names.journal = joined(folder, install_journal);
     names.restore_journal = joined(folder, restore_journal);
-    names.manifest = joined(joined(folder, originals_dir), "\\originals.txt");
-    names.new_manifest = joined(joined(folder, originals_dir), staged_suffix);
+    names.manifest = joined(kept, "\\originals.txt");
+    names.new_manifest = joined(kept, staged_suffix);
     for (std::size_t i = 0; i < kept_dirs.size(); ++i)
-        names.kept_folders[i] = joined(joined(folder, originals_dir), kept_dirs[i]);
+        names.kept_folders[i] = joined(kept, kept_dirs[i]);
     names.game_folders = {joined(folder, database_dir), joined(folder, font_dir), folder};
     return names;
 }

@@ -397,23 +397,8 @@ TEST(Restore, PutsBackWhatWasKeptOrRefusesTouchingNothing) {
     }
 }
 
-// The window asks before restoring a folder that holds this patch and its
-// originals; No changes nothing and the window stays.
-TEST(Restore, TheWindowAsksFirst) {
-    for (const bool yes : {true, false}) {
-        FakePlatform world = flows()[1].start;
-        world.answer_yes = yes;
-        const Files before = world.files;
-        EXPECT_EQ(install(world), yes ? Outcome::installed : Outcome::left);
-        EXPECT_EQ(world.questions, std::vector<std::string>{std::string(restore_question)});
-        EXPECT_EQ(world.files, yes ? game_world().files : before);
-        EXPECT_EQ(world.boxes.size(), yes ? 1u : 0u);
-        EXPECT_EQ(world.exit_code, yes ? std::optional(0) : std::nullopt);
-    }
-}
-
 // A folder that refuses the player is handed to an elevated copy of the
-// program, once, from the window only; what the window then says is what
+// program, once, from the window only, to install or to restore; what the window then says is what
 // that copy reports, or what its exit code alone tells.
 TEST(Install, AFolderThatRefusesThePlayerIsHandedToAnElevatedCopy) {
     const Box denied{"无法写入：data\\cmn\\fe\\eng.db（拒绝访问）\n以管理员身份运行后重试。",
@@ -452,6 +437,10 @@ TEST(Install, AFolderThatRefusesThePlayerIsHandedToAnElevatedCopy) {
                   c.outcome == Outcome::installed ? std::optional(0) : std::nullopt);
         EXPECT_EQ(world.files, before);  // the fake's elevated copy writes nothing
     }
+    FakePlatform restoring = flows()[1].start;  // Yes to the question
+    restoring.denied.insert(eng);
+    install(restoring);
+    EXPECT_EQ(restoring.elevated, (std::vector{std::pair{game, true}}));
     FakePlatform silent = game_world();
     silent.denied.insert(eng);
     EXPECT_EQ(InstallInto(silent, game), Outcome::not_written);

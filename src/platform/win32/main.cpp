@@ -7,8 +7,8 @@
 #include <string>
 
 #include "install/install.h"
-#include "platform/win32/main_window.h"
 #include "platform/win32/startup/dll_search.h"
+#include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
 #include "window/command_line.h"

@@ -202,8 +202,9 @@ public:
         return wait_until([&] { return !IsWindowVisible(dialog); });
     }
 
-    // Waits for a message box, reads it and presses its OK button.
-    std::optional<MessageBoxSeen> answer_message_box() const {
+    // Waits for a message box, reads it and presses its OK button (or, for
+    // a question, IDYES or IDNO).
+    std::optional<MessageBoxSeen> answer_message_box(int button = IDOK) const {
         HWND box = wait_for_dialog(false);
         if (!box) return std::nullopt;
         MessageBoxSeen seen;
@@ -219,7 +220,7 @@ public:
                 seen.text = text;
             }
         }
-        click(GetDlgItem(box, IDOK));
+        click(GetDlgItem(box, button));
         wait_until([&] { return !IsWindowVisible(box); });
         return seen;
     }
