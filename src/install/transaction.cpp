@@ -3,8 +3,8 @@
 //   crash leaves only leftovers, which are deleted.
 // Journaled: the journal is flushed, then targets and fonts move aside and staged files move in;
 //   while a staged file remains, recovery moves back what moved.
-// Keeping: what moved aside moves into veldor-originals, the new manifest last, the folders are
-//   flushed and the journal deleted; recovery finishes this.
+// Keeping: once that is flushed, what moved aside moves into veldor-originals and is flushed,
+//   then the new manifest moves in and the journal is deleted; recovery finishes this.
 // Restoring is alike: the kept originals move in for the installed files, which are deleted once
 // every original is back, with the manifest and the originals' folder.
 #include "install/transaction.h"
