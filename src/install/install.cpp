@@ -26,8 +26,10 @@ bool has_game_layout(Platform& platform, const std::string& folder) {
 }
 
 // What an elevated copy made of the attempt the folder refused the player.
-Report elevated(Platform& platform, const std::string& folder, const Report& denied) {
-    const Elevation elevation = platform.run_elevated(folder, false);
+Report elevated(Platform& platform, const std::string& folder, Action action,
+                const Report& denied) {
+    const bool restore = action == Action::restore;
+    const Elevation elevation = platform.run_elevated(folder, restore);
     switch (elevation.kind) {
         case Elevation::unavailable:
             return denied;
@@ -43,7 +45,7 @@ Report elevated(Platform& platform, const std::string& folder, const Report& den
         return *report;
     switch (elevation.exit_code) {
         case exit_code(Outcome::installed):
-            return {Cause::installed, {}};
+            return {restore ? Cause::restored : Cause::installed, {}};
         case exit_code(Outcome::refused):
             return {Cause::not_game_folder, {}};
         case exit_code(Outcome::damaged):
@@ -65,9 +67,28 @@ std::string where_it_was(Platform& platform, std::string folder) {
     return folder;
 }
 
+// Nothing in a folder is touched, not even leftovers, before the installer
+// has proved itself and the folder is the game's; then what an interrupted
+// attempt left is resolved. A report where the attempt ends there.
+std::optional<Report> prepare(Platform& platform, const std::string& folder) {
+    // The folder from the dialog and one given on the command line alike.
+    platform.set_game_folder(folder);
+    if (folder.empty()) return Report{Cause::not_game_folder, {}};
+    if (!payloads_intact(platform)) return Report{Cause::damaged, {}};
+    if (!platform.directory_exists(folder)) return Report{Cause::no_folder, folder};
+    if (!has_game_layout(platform, folder)) return Report{Cause::not_game_folder, {}};
+    return recover(platform, folder);
+}
+
+Report act(Platform& platform, const std::string& folder, Action action) {
+    return action == Action::restore ? restore_transaction(platform, folder)
+                                     : install_transaction(platform, folder);
+}
+
 }  // namespace
 
-Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start) {
+Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start,
+                Action action) {
     const std::string last = std::exchange(path_buffer, {});
     // The dialog opens on the folder the command line gave; where it gave
     // none, on the game found in the player's libraries, if any. A retry
@@ -77,22 +98,19 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
     const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
-    Report report = Attempt(platform, path_buffer);
-    if (report.cause == Cause::denied) report = elevated(platform, path_buffer, report);
-    return Conclude(platform, report);
+    std::optional<Report> report = prepare(platform, path_buffer);
+    if (!report && restorable(platform, path_buffer)) {
+        if (!platform.ask(restore_question)) return Conclude(platform, {Cause::cancelled, {}});
+        action = Action::restore;
+    }
+    if (!report) report = act(platform, path_buffer, action);
+    if (report->cause == Cause::denied) report = elevated(platform, path_buffer, action, *report);
+    return Conclude(platform, *report);
 }
 
-Report Attempt(Platform& platform, const std::string& folder) {
-    // The folder from the dialog and one given on the command line alike.
-    platform.set_game_folder(folder);
-    if (folder.empty()) return {Cause::not_game_folder, {}};
-    // Nothing in a folder is touched, not even leftovers, before the
-    // installer has proved itself and the folder is the game's.
-    if (!payloads_intact(platform)) return {Cause::damaged, {}};
-    if (!platform.directory_exists(folder)) return {Cause::no_folder, folder};
-    if (!has_game_layout(platform, folder)) return {Cause::not_game_folder, {}};
-    if (!recover(platform, folder)) return {Cause::left_midway, {}};
-    return install_transaction(platform, folder);
+Report Attempt(Platform& platform, const std::string& folder, Action action) {
+    if (auto report = prepare(platform, folder)) return *report;
+    return act(platform, folder, action);
 }
 
 Outcome Conclude(Platform& platform, const Report& report) {
@@ -109,8 +127,8 @@ bool CopyIntact(Platform& platform) {
     return false;
 }
 
-Outcome InstallInto(Platform& platform, const std::string& folder) {
-    return Conclude(platform, Attempt(platform, folder));
+Outcome InstallInto(Platform& platform, const std::string& folder, Action action) {
+    return Conclude(platform, Attempt(platform, folder, action));
 }
 
 }  // namespace veldor

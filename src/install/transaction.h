@@ -1,58 +1,53 @@
-// The installation as one transaction over a game folder: either the whole
-// patch is in place or the folder is as it was, even after a crash, since
-// what an interrupted attempt left is resolved the next time the folder is
-// chosen. Only the installer's own fixed names in that folder are touched.
+// The installation and its undoing, each as one transaction over a game
+// folder: either the whole change is in place or the folder is as it was,
+// even after a crash, since what an interrupted attempt left is resolved the
+// next time the folder is chosen. Only the installer's own fixed names in
+// that folder are touched, and a file is taken for the installer's own only
+// by its content.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "install/originals.h"
 #include "install/report.h"
 #include "platform/platform.h"
 
 namespace veldor {
 
 // A name the installation replaces or removes, and the installer's own names
-// beside it: the payload's file waiting to move in, and the old file moved
-// aside. Fonts have no staged file.
+// for it: the payload's file waiting to move in, the file moved aside, and
+// the original kept. Fonts have no staged file and no payload.
 struct Slot {
-    std::string target, staged, backup;
+    std::string target, staged, backup, kept;
+    const Digest* payload = nullptr;
 };
 
-// Every name an installation into one folder may touch; the slots in commit
-// order: the two fonts, then payloads 101, 103, 102, 104.
+// Every name an attempt on one folder may touch; the slots in commit order.
 struct Names {
-    std::array<Slot, 6> slots;
-    std::string journal;
+    std::string folder;
+    std::array<Slot, kept_count> slots;
+    std::string journal, restore_journal, manifest, new_manifest;
+    // The originals' folder and those below it, outermost first.
+    std::array<std::string, 5> kept_folders;
+    // The folders the targets are in.
+    std::array<std::string, 3> game_folders;
 };
 Names names_in(const std::string& folder);
 
-// Which of those names exist; targets are looked at only with a journal.
-struct OnDisk {
-    bool journal = false;
-    std::array<bool, 6> target{}, staged{}, backup{};
-};
+// Resolves what an interrupted installation or restore left in `folder`:
+// nothing when the folder is whole, else why it is not (a backup beside a
+// file that is not the installer's own, or a roll-back that failed twice).
+std::optional<Report> recover(Platform& platform, const std::string& folder);
 
-// Names the changes act on, which stay in the Names they were planned from.
-struct Change {
-    enum Kind { move, remove } kind;
-    const std::string* from;
-    const std::string* to = nullptr;
-};
-using Plan = std::vector<Change>;
+// Whether the folder holds exactly this patch and the originals it kept.
+bool restorable(Platform& platform, const std::string& folder);
 
-// What brings the folder back to a whole state, from what lies on disk
-// alone: without a journal, leftovers are deleted; with one, the moves are
-// undone while any staged file remains, else only the cleanup is finished.
-Plan recovery_plan(const Names& names, const OnDisk& on_disk);
-
-// Resolves an interrupted installation in `folder`; false when a change
-// failed.
-bool recover(Platform& platform, const std::string& folder);
-
-// Pre-flight, then the transaction. Anything but Cause::installed leaves the
-// folder as it was.
+// Pre-flight, then the transaction. Anything but Cause::installed (or
+// restored) leaves the folder as it was, or, left_midway, as the next
+// attempt resolves it.
 Report install_transaction(Platform& platform, const std::string& folder);
+Report restore_transaction(Platform& platform, const std::string& folder);
 
 }  // namespace veldor

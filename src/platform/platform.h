@@ -123,6 +123,15 @@ public:
     // Fails on a read-only or in-use file.
     virtual bool delete_file(const std::string& path) = 0;
 
+    // The bytes of the file at `path`; nullopt when it is missing, not a
+    // file, unreadable or longer than `limit` bytes.
+    virtual std::optional<std::string> read_file(const std::string& path, std::size_t limit) = 0;
+
+    // The folder the originals are kept in: made where it is missing (true
+    // when it is there), and removed once empty.
+    virtual bool make_folder(const std::string& path) = 0;
+    virtual bool remove_folder(const std::string& path) = 0;
+
     // Fails when the directory does not exist.
     virtual bool set_current_directory(const std::string& path) = 0;
     // The current directory, as set_current_directory takes it back.
@@ -137,7 +146,7 @@ public:
     // is none), flushed to disk and closed. On failure nothing of it remains.
     virtual bool stage_file(const std::string& name, const std::string& like, Bytes bytes) = 0;
 
-    // Renames `from` to `to`, which must not exist, in the same folder.
+    // Renames `from` to `to`, which must not exist, on the same volume.
     virtual bool move_file(const std::string& from, const std::string& to) = 0;
 
     // Makes the creations, moves and deletions in a folder durable.

@@ -101,6 +101,8 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
             command.silent = true;
         } else if (argument == "/?") {
             command.help = true;
+        } else if (ascii_iequal(argument, "/RESTORE")) {
+            command.restore = true;
         } else if (starts_with(argument, "/DIR=")) {
             take_folder(std::string_view(argument.data() + 5, argument.size() - 5));
         } else {

@@ -11,6 +11,7 @@ namespace veldor {
 struct CommandLine {
     bool silent = false;       // no window, no dialog, no message box
     bool help = false;         // the usage, and nothing else
+    bool restore = false;      // the kept originals put back instead of installing
     bool malformed = false;    // a switch unknown, misplaced or missing its folder
     std::string folder;        // the game's folder; empty when none was given
     std::string unrecognised;  // the first argument that is no switch of ours
@@ -21,7 +22,7 @@ struct CommandLine {
 };
 
 // Reads the Windows switches, in any letter case: `/S`, `/SILENT` and
-// `/VERYSILENT`; `/D=folder`, which must come last and takes the rest of the
+// `/VERYSILENT`; `/RESTORE`; `/D=folder`, which must come last and takes the rest of the
 // line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`.
 // `arguments` is the command line after the program's name. Arguments other
 // than `/D=` are cut and unquoted by the rules Windows programs' runtimes
@@ -41,15 +42,16 @@ std::string UsageMessage(const CommandLine& command);
 
 // One switch a line: a message box wraps long lines where it likes.
 inline constexpr std::string_view windows_usage =
-    "用法：VELDOR汉化.exe [/S] [/D=游戏文件夹]\r\n"
+    "用法：VELDOR汉化.exe [/S] [/RESTORE] [/D=游戏文件夹]\r\n"
     "\r\n"
     "/S、/SILENT、/VERYSILENT：静默安装，不显示窗口、对话框和消息\r\n"
+    "/RESTORE：还原为安装时保留的原版文件\r\n"
     "/D=游戏文件夹：须放在最后，可含空格，不加引号\r\n"
     "/DIR=\"游戏文件夹\"：同 /D=\r\n"
     "/?：显示本说明\r\n"
     "\r\n"
     "退出代码：\r\n"
-    "0 安装完毕；1 未安装就退出；2 文件夹不对；\r\n"
-    "3 文件未能写入；4 安装程序已损坏；5 命令行错误";
+    "0 安装完毕或已还原；1 未安装就退出；2 文件夹不对；\r\n"
+    "3 文件未能写入；4 安装程序已损坏；5 命令行错误；6 未完成";
 
 }  // namespace veldor

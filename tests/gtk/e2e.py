@@ -374,6 +374,52 @@ def case_silent(path, root, payload_dir):
     check_installed(f"{root}/my game", payload_dir)
 
 
+def case_restore(path, root, payload_dir):
+    """Run by a script: an installation, or two, then --restore puts back
+    every original byte for byte, removes each installed file the folder did
+    not have, and veldor-originals with it. A restore refuses, touching
+    nothing, when an installed file changed, and when the manifest names a
+    path of its own choosing: nothing outside the six names is ever touched."""
+    old, game = f"{root}/old", f"{root}/game/VELDOR"
+    write(f"{old}/data/cmn/fe/eng.db", os.urandom(3000), 0o640)
+    write(f"{old}/game.exe", b"game")
+    for name in SUPERSEDED:
+        write(f"{old}/{name}", name)
+    os.makedirs(f"{old}/data/gui", exist_ok=True)
+    manifest = f"{game}/veldor-originals/originals.txt"
+
+    def run(*options):
+        return subprocess.run([path, "--silent", f"--folder={game}", *options], capture_output=True,
+                              text=True, timeout=TIMEOUT)
+
+    for installs in (1, 2):
+        shutil.rmtree(f"{root}/game", ignore_errors=True)
+        shutil.copytree(old, game)
+        for _ in range(installs):
+            check(run().returncode == 0, "not installed")
+        check_installed(game, payload_dir)
+        said = run("--restore")
+        check(said.returncode == 0 and "已还原为原版文件" in said.stderr, f"restore: {said}")
+        check(snapshot(game) == snapshot(old), f"after {installs} installations: not the originals")
+
+    check(run().returncode == 0, "not installed")
+    write(f"{game}/data/cmn/fe/chi.db", b"another patch")
+    write(f"{root}/game/x", b"the player's")
+    text = open(manifest, encoding="utf-8").read()
+    for change, message in [
+        (None, "游戏文件已被更改，无法还原"),
+        (lambda: text.replace(r"data\cmn\fe\eng.db", r"..\..\x"), "备份文件已损坏，无法还原"),
+        (lambda: text.replace(r"data\cmn\fe\eng.db", f"{root}/game/x"), "备份文件已损坏，无法还原"),
+    ]:
+        if change:
+            shutil.copy(f"{payload_dir}/chi.db", f"{game}/data/cmn/fe/chi.db")
+            write(manifest, change().encode())
+        before = snapshot(f"{root}/game")
+        said = run("--restore")
+        check(said.returncode == 2 and message in said.stderr, f"{message}: {said}")
+        check(snapshot(f"{root}/game") == before, f"{message}: the folder changed")
+
+
 def case_interrupted(path, root, payload_dir):
     """Silent installations into a real folder, stopped (SIGKILL) or failed
     (EIO, ENOSPC) by strace at each rename, unlink, write and fsync in turn, and

@@ -303,6 +303,26 @@ TEST_P(PlatformConformance, ReadsSmallFilesAndListsFolders) {
 #endif
 }
 
+// What keeping the originals needs: a file of the game folder read whole,
+// found by the game's names, within a limit; the originals' folder made (and
+// made again: it is there) and removed only once empty.
+TEST_P(PlatformConformance, ReadsGameFilesAndMakesAndRemovesAFolder) {
+    put(root / "Data" / "eng.db", payload);
+    EXPECT_EQ(platform->read_file(at("\\data\\ENG.DB"), payload.size()),
+              std::string(payload.begin(), payload.end()));
+    EXPECT_FALSE(platform->read_file(at("\\data\\eng.db"), payload.size() - 1));
+    EXPECT_FALSE(platform->read_file(at("\\data\\missing"), payload.size()));
+    const std::string kept = at("\\veldor-originals"), inner = kept + "\\data";
+    EXPECT_FALSE(platform->make_folder(inner));  // below a folder not yet made
+    EXPECT_TRUE(platform->make_folder(kept));
+    EXPECT_TRUE(platform->make_folder(kept));
+    EXPECT_TRUE(platform->make_folder(inner));
+    EXPECT_FALSE(platform->remove_folder(kept));
+    EXPECT_TRUE(platform->remove_folder(inner));
+    EXPECT_TRUE(platform->remove_folder(kept));
+    EXPECT_FALSE(fs::exists(root / "veldor-originals"));
+}
+
 // The payloads the build embedded, under their own type in any letter case
 // and their own numbers, each hashing by the face's SHA-256 to the digest
 // the build compiled in; and nothing else.

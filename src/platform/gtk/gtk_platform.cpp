@@ -104,6 +104,14 @@ std::vector<std::string> GtkPlatform::subfolders(const std::string& folder, std:
     return PosixPlaces::subfolders(folder, limit);
 }
 
+std::optional<std::string> GtkPlatform::read_file(const std::string& path, std::size_t limit) {
+    const auto resolved = files_.resolve(path);
+    if (!resolved) return std::nullopt;
+    const std::size_t slash = resolved->rfind('/');
+    return PosixPlaces::read_small_file(resolved->substr(0, slash), resolved->substr(slash + 1),
+                                        limit);
+}
+
 bool GtkPlatform::delete_file(const std::string& path) { return files_.delete_file(path); }
 
 bool GtkPlatform::set_current_directory(const std::string& path) {

@@ -24,12 +24,18 @@ int main(int argc, char** argv) {
         return exit_code(Outcome::bad_command_line);
     }
     veldor::GtkPlatform platform{std::string(veldor::application_title)};
+    const auto action = command.restore ? veldor::Action::restore : veldor::Action::install;
     if (command.silent) {
         platform.set_silent();
-        return exit_code(veldor::InstallInto(platform, command.folder));
+        return exit_code(veldor::InstallInto(platform, command.folder, action));
     }
 
     gtk_init(&argc, &argv);
+    // A restore asked for with a window: the folder chooser, then the question.
+    if (command.restore) {
+        std::string chosen;
+        return exit_code(veldor::Install(platform, chosen, command.folder, action));
+    }
     veldor::VELDOR form(platform, command.folder);
     veldor::gtk::MainWindow window(form);
     platform.set_owner(window.gtk_window());

@@ -13,20 +13,22 @@ namespace veldor::gtk {
 namespace {
 
 constexpr const char* exit_codes =
-    "退出代码：0 安装完毕；1 未安装就退出；2 文件夹不对；3 文件未能写入；\n"
-    "4 安装程序已损坏；5 命令行错误";
+    "退出代码：0 安装完毕或已还原；1 未安装就退出；2 文件夹不对；3 文件未能写入；\n"
+    "4 安装程序已损坏；5 命令行错误；6 未完成";
 
 }  // namespace
 
 CommandLine ReadOptions(int& argc, char**& argv) {
-    gboolean silent = FALSE, version = FALSE;
+    gboolean silent = FALSE, version = FALSE, restore = FALSE;
     gchar* folder = nullptr;
-    GOptionEntry entries[] = {{"silent", 0, 0, G_OPTION_ARG_NONE, &silent,
-                               "静默安装：不打开窗口，不需要显示器，消息写到标准错误", nullptr},
-                              {"folder", 0, 0, G_OPTION_ARG_FILENAME, &folder,
-                               "游戏文件夹（静默安装必需；否则文件夹对话框在此打开）", "文件夹"},
-                              {"version", 0, 0, G_OPTION_ARG_NONE, &version, "显示版本", nullptr},
-                              {}};
+    GOptionEntry entries[] = {
+        {"silent", 0, 0, G_OPTION_ARG_NONE, &silent,
+         "静默安装：不打开窗口，不需要显示器，消息写到标准错误", nullptr},
+        {"folder", 0, 0, G_OPTION_ARG_FILENAME, &folder,
+         "游戏文件夹（静默安装必需；否则文件夹对话框在此打开）", "文件夹"},
+        {"restore", 0, 0, G_OPTION_ARG_NONE, &restore, "还原为安装时保留的原版文件", nullptr},
+        {"version", 0, 0, G_OPTION_ARG_NONE, &version, "显示版本", nullptr},
+        {}};
     std::unique_ptr<GOptionContext, decltype(&g_option_context_free)> context(
         g_option_context_new(nullptr), &g_option_context_free);
     g_option_context_set_summary(context.get(), std::string(application_title).c_str());
@@ -51,6 +53,7 @@ CommandLine ReadOptions(int& argc, char**& argv) {
         std::exit(0);
     }
     command.silent = silent;
+    command.restore = restore;
     if (folder) {
         // The installation changes the current directory as it goes: the
         // folder must not depend on it.

@@ -317,4 +317,18 @@ bool PosixFiles::flush_folder(const std::string& path) const {
     return sync_folder(lookup.path) || failed(fault_of(errno));
 }
 
+// A name that matches an entry already is that entry: it must be a folder.
+bool PosixFiles::make_folder(const std::string& path) {
+    if (directory_exists(path)) return true;
+    const Place place = place_of(path);
+    return place.match == Match::one && !place.name.empty() &&
+           ::mkdir((place.folder + "/" + std::string(place.name)).c_str(), 0777) == 0;
+}
+
+bool PosixFiles::remove_folder(const std::string& path) {
+    const Lookup lookup = look_up_folder(path);
+    folders_.clear();  // it may be among them
+    return lookup.match == Match::one && ::rmdir(lookup.path.c_str()) == 0;
+}
+
 }  // namespace veldor

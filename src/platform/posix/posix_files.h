@@ -53,6 +53,8 @@ public:
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) const;
     bool move_file(const std::string& from, const std::string& to) const;
     bool flush_folder(const std::string& path) const;
+    bool make_folder(const std::string& path);
+    bool remove_folder(const std::string& path);
     // Why the last of the services above that answered false failed.
     Fault fault() const { return fault_; }
 

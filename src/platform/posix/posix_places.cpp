@@ -56,8 +56,8 @@ std::optional<std::string> PosixPlaces::read_small_file(const std::string& folde
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::size_t>(st.st_size) > limit)
         return std::nullopt;
-    // Read one byte past the limit, in case the file grew meanwhile.
-    std::string bytes(limit + 1, '\0');
+    // Read one byte past its size, in case the file grew meanwhile.
+    std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
@@ -66,7 +66,7 @@ std::optional<std::string> PosixPlaces::read_small_file(const std::string& folde
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
-    if (done > limit) return std::nullopt;
+    if (done > static_cast<std::size_t>(st.st_size)) return std::nullopt;
     bytes.resize(done);
     return bytes;
 }

@@ -54,7 +54,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
         platform.message_box(veldor::UsageMessage(command), veldor::Icon::none);
         return 0;
     }
-    if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder));
+    const auto action = command.restore ? veldor::Action::restore : veldor::Action::install;
+    if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder, action));
+    // A restore asked for with a window: the folder dialog, then the question.
+    if (command.restore) {
+        std::string chosen;
+        return exit_code(veldor::Install(platform, chosen, command.folder, action));
+    }
 
     veldor::VELDOR window{platform, command.folder};
     veldor::win32::MainWindow main_window{window};

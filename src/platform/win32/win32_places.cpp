@@ -49,11 +49,11 @@ std::optional<std::string> Win32Platform::read_small_file(const std::string& fol
     if (!file || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
         size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > limit)
         return std::nullopt;
-    // One byte past the limit, in case the file grew meanwhile.
-    std::string bytes(limit + 1, '\0');
+    // One byte past its size, in case the file grew meanwhile.
+    std::string bytes(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
     DWORD read = 0;
     if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read > limit)
+        read > static_cast<unsigned long long>(size.QuadPart))
         return std::nullopt;
     bytes.resize(read);
     return bytes;

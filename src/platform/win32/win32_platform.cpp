@@ -1,6 +1,7 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
-// DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file),
-// FindResourceW, ShellExecuteW, ExitProcess; SHA-256 from CNG.
+// DeleteFileW, CreateDirectoryW/RemoveDirectoryW (the kept originals' folder),
+// SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file), FindResourceW,
+// ShellExecuteW, ExitProcess; SHA-256 from CNG.
 //
 // Virus scanners, indexers and sync clients open a file the moment it is
 // written, often without delete sharing, which stops a rename or deletion:
@@ -201,6 +202,25 @@ bool Win32Platform::directory_exists(const std::string& path) {
 bool Win32Platform::failed(DWORD error, const std::wstring& path) {
     fault_ = fault_of(error, path);
     return false;
+}
+
+std::optional<std::string> Win32Platform::read_file(const std::string& path, std::size_t limit) {
+    const std::size_t separator = path.rfind('\\');
+    if (separator == std::string::npos) return std::nullopt;
+    std::string folder = path;
+    folder.resize(separator);
+    return read_small_file(folder, std::string_view(path).substr(separator + 1), limit);
+}
+
+bool Win32Platform::make_folder(const std::string& path) {
+    const std::wstring wide = widen(path);
+    return !wide.empty() && (CreateDirectoryW(wide.c_str(), nullptr) != 0 ||
+                             (GetLastError() == ERROR_ALREADY_EXISTS && directory_exists(path)));
+}
+
+bool Win32Platform::remove_folder(const std::string& path) {
+    const std::wstring wide = widen(path);
+    return !wide.empty() && RemoveDirectoryW(wide.c_str()) != 0;
 }
 
 bool Win32Platform::delete_file(const std::string& path) {

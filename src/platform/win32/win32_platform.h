@@ -37,6 +37,9 @@ public:
     std::vector<std::string> subfolders(const std::string& folder, std::size_t limit) override;
     std::optional<std::string> read_small_file(const std::string& folder, std::string_view name,
                                                std::size_t limit) override;
+    std::optional<std::string> read_file(const std::string& path, std::size_t limit) override;
+    bool make_folder(const std::string& path) override;
+    bool remove_folder(const std::string& path) override;
     bool delete_file(const std::string& path) override;
     bool set_current_directory(const std::string& path) override;
     std::string current_directory() override;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "e2e/player.h"
+#include "install/install.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "support.h"
@@ -170,14 +171,27 @@ std::wstring damaged_copy(const std::wstring& folder) {
     return write_raw(copy, program) ? copy : L"";
 }
 
-// What a complete installation leaves: the four payloads.
-Tree installed_tree() {
-    Tree tree;
-    for (const auto& [folder, name] : {std::pair{L"data\\cmn\\fe\\", L"eng.db"},
-                                       {L"data\\gui\\", L"ZQ05_Bod.ttf"},
-                                       {L"data\\cmn\\fe\\", L"chi.db"},
-                                       {L"", L"config.dat"}})
-        tree[std::wstring(folder) + name] = payload(name);
+// What a complete installation into `folder` makes of `before`: the four
+// payloads in place, the fonts gone, and what was at those six names kept in
+// veldor-originals. Its manifest is taken as it stands: restoring proves it.
+Tree installed_tree(const fs::path& folder, Tree tree) {
+    const std::wstring kept = L"veldor-originals\\", manifest = kept + L"originals.txt";
+    for (const auto& [dir, name] : {std::pair{L"data\\gui\\", L"ZQ05_Tit.ttf"},
+                                    {L"data\\gui\\", L"ZQSSanCB.ttf"},
+                                    {L"data\\cmn\\fe\\", L"eng.db"},
+                                    {L"data\\gui\\", L"ZQ05_Bod.ttf"},
+                                    {L"data\\cmn\\fe\\", L"chi.db"},
+                                    {L"", L"config.dat"}}) {
+        const std::wstring path = std::wstring(dir) + name;
+        if (const auto found = tree.find(path); found != tree.end()) {
+            tree[kept + path] = found->second;
+            tree.erase(path);
+        }
+        if (!std::wstring_view(name).ends_with(L"Tit.ttf") &&
+            !std::wstring_view(name).ends_with(L"SanCB.ttf"))
+            tree[path] = payload(name);
+    }
+    if (fs::exists(folder / manifest)) tree[manifest] = read_file(folder / manifest);
     return tree;
 }
 
@@ -373,7 +387,36 @@ TEST_F(EndToEnd, InUseUntilLetGoThenInstallsIntoTheFolderGiven) {
     app->click(GetDlgItem(dialog, IDOK));
     expect_box(widen("安装完毕"), false);
     expect_end(0);
-    EXPECT_EQ(snapshot(game), installed_tree());
+    EXPECT_EQ(snapshot(game), installed_tree(game, before));
+}
+
+// A folder holding this patch and its originals: Install and OK ask whether
+// to restore them, with the question icon. No leaves all as it is and the
+// window stays; Yes puts the folder back as it was before the installation,
+// says so and ends.
+TEST_F(EndToEnd, APatchedFolderAsksWhetherToRestore) {
+    const std::wstring game = second_drive + L"\\patched";
+    make_game_folder(game);
+    const Tree original = snapshot(game);
+    start(L"/S /D=" + game, false);
+    expect_end(0);
+    const Tree installed = snapshot(game);
+    start(L"/D=" + game);
+    for (const int answer : {IDNO, IDYES}) {
+        app->click(control("comInstall"));
+        ASSERT_TRUE(app->answer_folder_dialog(game));
+        const auto box = app->answer_message_box(answer);
+        ASSERT_TRUE(box) << "no question";
+        EXPECT_EQ(box->text, widen(restore_question));
+        EXPECT_TRUE(box->icon && !box->stop_icon);
+        if (answer == IDNO) {
+            expect_window_stays();
+            EXPECT_EQ(snapshot(game), installed);
+        }
+    }
+    expect_box(widen("已还原为原版文件"), false);
+    expect_end(0);
+    EXPECT_EQ(snapshot(game), original);
 }
 
 // A retry's dialog opens where the attempt before was: on the folder chosen,
@@ -465,11 +508,21 @@ private:
 TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
     const std::wstring game = second_drive + L"\\scanned";
     const std::wstring eng = game + L"\\data\\cmn\\fe\\ENG.DB";
-    Tree installed;
-    for (const auto& [name, bytes] : installed_tree())
-        installed[name == L"config.dat"              ? L"Config.DAT"
-                  : name == L"data\\cmn\\fe\\eng.db" ? L"data\\cmn\\fe\\ENG.DB"
-                                                     : name] = bytes;
+    // The patch in place under the folder's own names, nothing of the
+    // installer's own left beside it.
+    const auto installed = [&] {
+        const Tree after = snapshot(game);
+        const auto holds = [&](const wchar_t* name, const wchar_t* payload_name) {
+            const auto found = after.find(name);
+            return found != after.end() && found->second == payload(payload_name);
+        };
+        return holds(L"data\\cmn\\fe\\ENG.DB", L"eng.db") &&
+               holds(L"Config.DAT", L"config.dat") &&
+               std::ranges::none_of(after, [](const auto& file) {
+                   return file.first.ends_with(L".veldor-new") ||
+                          file.first.ends_with(L".veldor-old");
+               });
+    };
     const struct {
         const wchar_t* suffix;
         DWORD hold_ms;
@@ -507,7 +560,7 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
             }
             expect_end(0);
             held = scanner.held();
-            EXPECT_EQ(snapshot(game), installed);
+            EXPECT_TRUE(installed());
             EXPECT_EQ(GetFileAttributesW(eng.c_str()) & FILE_ATTRIBUTE_HIDDEN,
                       FILE_ATTRIBUTE_HIDDEN);
             app.reset();
@@ -517,10 +570,10 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
 }
 
 // One start each by a script: the box shown (none: empty; a stop icon when
-// the exit code is not 0), the exit code, and the folder installed on 0,
-// else untouched. No window and no other box at any point (one would keep
-// the program from ending). A damaged copy has one payload byte flipped, as
-// a broken download would.
+// the exit code is not 0), the exit code, and the folder installed on 0, or
+// restored to what it was before an installation, else untouched. No window
+// and no other box at any point (one would keep the program from ending). A
+// damaged copy has one payload byte flipped, as a broken download would.
 TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
     const std::wstring copy = damaged_copy(second_drive), usage = widen(windows_usage);
     ASSERT_FALSE(copy.empty());
@@ -530,6 +583,7 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
         bool game;
         std::wstring box;
         DWORD code;
+        bool installed_first = false;
     } cases[] = {
         {true, L"/S /D=" + second_drive + L"\\damaged", second_drive + L"\\damaged", true, L"", 4},
         // Relative to its drive's current folder, and a drive's root.
@@ -541,6 +595,10 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
          second_drive + L"\\quoted game", true, L"", 0},
         {false, L"/s /d=" + second_drive + L"\\not a game", second_drive + L"\\not a game", false,
          L"", 2},
+        {false, L"/S /RESTORE /D=" + second_drive + L"\\restored", second_drive + L"\\restored",
+         true, L"", 0, true},
+        {false, L"/S /Restore /D=" + second_drive + L"\\unpatched", second_drive + L"\\unpatched",
+         true, L"", 2},
         {false, L"/S", L"", false, L"", 5},
         {false, L"/?", L"", false, usage, 0},
         {false, L"/X /Y /D=C:\\Games", L"", false, widen("无法识别的参数：/X\r\n\r\n") + usage, 5},
@@ -548,12 +606,19 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(win32::narrow(c.arguments));
         if (!c.folder.empty()) make_game_folder(c.folder, c.game);
+        const Tree original = c.folder.empty() ? Tree{} : snapshot(c.folder);
+        if (c.installed_first) {
+            start(L"/S /D=" + c.folder, false);
+            expect_end(0);
+        }
         const Tree before = c.folder.empty() ? Tree{} : snapshot(c.folder);
         start(c.arguments, false, c.damaged ? copy : program_under_test);
         if (!c.box.empty()) expect_box(c.box, c.code != 0);
         expect_end(c.code);
         if (!c.folder.empty()) {
-            EXPECT_EQ(snapshot(c.folder), c.code == 0 ? installed_tree() : before);
+            EXPECT_EQ(snapshot(c.folder), c.code != 0         ? before
+                                          : c.installed_first ? original
+                                                              : installed_tree(c.folder, before));
         }
     }
 }

@@ -208,8 +208,9 @@ public:
         return wait_until([&] { return !IsWindowVisible(dialog); });
     }
 
-    // Waits for a message box, reads it and presses its OK button.
-    std::optional<MessageBoxSeen> answer_message_box() const {
+    // Waits for a message box, reads it and presses its OK button (or, for
+    // a question, IDYES or IDNO).
+    std::optional<MessageBoxSeen> answer_message_box(int button = IDOK) const {
         HWND box = wait_for_dialog(false);
         if (!box) return std::nullopt;
         MessageBoxSeen seen;
@@ -225,7 +226,7 @@ public:
                 seen.text = text;
             }
         }
-        click(GetDlgItem(box, IDOK));
+        click(GetDlgItem(box, button));
         wait_until([&] { return !IsWindowVisible(box); });
         return seen;
     }
