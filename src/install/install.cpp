@@ -1,7 +1,9 @@
 #include "install/install.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "install/find_game.h"
 #include "install/game_files.h"
@@ -23,6 +25,29 @@ bool has_game_layout(Platform& platform, const std::string& folder) {
         if (!platform.directory_exists(joined(folder, dir))) return false;
     return true;
 }
+
+// The first folder of the layout that is a link, where the platform follows
+// none (an elevated run), below the game folder as the player is told it.
+std::optional<std::string> linked_folder(Platform& platform, const std::string& folder) {
+    for (std::string_view dir : layout_folders)
+        if (platform.file_state(joined(folder, dir)) == FileState::linked)
+            return std::string(dir.substr(1));
+    return std::nullopt;
+}
+
+// The folder is the platform's for one attempt, and given back at its end.
+class HandedOver {
+public:
+    HandedOver(Platform& platform, const std::string& folder) : platform_(platform) {
+        platform.set_game_folder(folder);
+    }
+    HandedOver(const HandedOver&) = delete;
+    HandedOver& operator=(const HandedOver&) = delete;
+    ~HandedOver() { platform_.set_game_folder({}); }
+
+private:
+    Platform& platform_;
+};
 
 // What an elevated copy made of the attempt the folder refused the player.
 Report elevated(Platform& platform, const std::string& folder, const Report& denied) {
@@ -72,13 +97,14 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
 
 Report Attempt(Platform& platform, const std::string& folder) {
     // The folder from the dialog and one given on the command line alike.
-    platform.set_game_folder(folder);
+    const HandedOver handed_over(platform, folder);
     if (folder.empty()) return {Cause::not_game_folder, {}};
     // Nothing in a folder is touched, not even leftovers, before the
     // installer has proved itself and the folder is the game's.
     if (!payloads_intact(platform)) return {Cause::damaged, {}};
     if (!platform.directory_exists(folder)) return {Cause::no_folder, folder};
     if (!has_game_layout(platform, folder)) return {Cause::not_game_folder, {}};
+    if (auto link = linked_folder(platform, folder)) return {Cause::linked, std::move(*link)};
     if (!recover(platform, folder)) return {Cause::left_midway, {}};
     return install_transaction(platform, folder);
 }

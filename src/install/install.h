@@ -14,8 +14,9 @@ namespace veldor {
 // the player how it ended.
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start = {});
 
-// One attempt on `folder`: proves the payloads, checks the layout, resolves
-// what an interrupted attempt left, then replaces the superseded fonts with
+// One attempt on `folder`: proves the payloads, checks the layout (a layout
+// folder that is a link is refused where the platform follows none),
+// resolves what an interrupted attempt left, then replaces the superseded fonts with
 // the patch's files as one transaction. Shows nothing; anything but
 // Cause::installed leaves the folder as it was (or, left_midway, as the
 // next attempt resolves it).

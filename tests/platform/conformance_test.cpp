@@ -20,6 +20,7 @@
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -113,6 +114,7 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
 #else
     for (const char* name : {"ZQßanCB.ttf", "conﬁg.dat", "ch\xC1\xA9.db", "Two.db", "TWO.DB"})
         put(root / "Data" / name, {1});
+    fs::create_directory_symlink(root / "Data" / "GUI", root / "Data" / "Moved");
 #endif
     // A path; whether it is a file, a folder; its state; whether it is deleted.
     const std::tuple<const char*, bool, bool, FileState, bool> rows[] = {
@@ -134,6 +136,8 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
         {"\\data\\config.dat", false, false, FileState::absent, false},
         {"\\data\\chi.db", false, false, FileState::absent, false},
         {"\\data\\two.db", true, false, FileState::other, false},
+        // A symbolic link to a folder is followed, but not by root.
+        {"\\data\\moved", false, true, geteuid() ? FileState::other : FileState::linked, false},
 #endif
     };
     for (const auto& [path, file, folder, state, deleted] : rows) {
