@@ -49,6 +49,19 @@ std::string_view next_argument(std::string_view& rest) {
 
 constexpr std::array<std::string_view, 3> silent_switches{"/S", "/SILENT", "/VERYSILENT"};
 
+// `/REPORT=pipe`, named as the window names it: letters, digits and '-',
+// nothing that could lead elsewhere.
+bool is_report_switch(std::string_view argument) {
+    if (!starts_with(argument, "/REPORT=") || argument.size() == 8) return false;
+    for (std::size_t i = 8; i < argument.size(); ++i) {
+        const char c = argument[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+              c == '-'))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 CommandLine ParseWindowsCommandLine(std::string_view arguments) {
@@ -83,6 +96,10 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
             command.silent = true;
         else if (argument == "/?")
             command.help = true;
+        else if (is(argument, "/RESTORE"))
+            command.restore = true;
+        else if (is_report_switch(argument))
+            for (std::size_t i = 8; i < argument.size(); ++i) command.report_to += argument[i];
         else if (const std::string unquoted = folder_from(argument); starts_with(unquoted, "/DIR="))
             take_folder(std::string_view(unquoted).data() + 5);
         else

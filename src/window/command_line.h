@@ -12,7 +12,11 @@ struct CommandLine {
     bool silent = false;     // no window, no dialog, no message box
     bool help = false;       // the usage, and nothing else
     bool malformed = false;  // a switch unknown, misplaced or missing its folder
+    bool restore = false;    // put the originals back rather than install
     std::string folder;      // the game's folder; empty when none was given
+    // Internal: the pipe an elevated copy of the program sends its report
+    // to, named by the window that started it (letters, digits and '-').
+    std::string report_to;
 
     // Nothing can be run: the switches are wrong, or a silent installation
     // has no folder to go into.
@@ -21,7 +25,8 @@ struct CommandLine {
 
 // Reads the Windows switches, in any letter case: `/S`, `/SILENT` and
 // `/VERYSILENT`; `/D=folder`, which must come last and takes the rest of the
-// line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`.
+// line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`;
+// `/RESTORE`; and `/REPORT=pipe`, which the window gives an elevated copy.
 // `arguments` is the command line after the program's name.
 CommandLine ParseWindowsCommandLine(std::string_view arguments);
 

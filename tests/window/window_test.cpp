@@ -20,6 +20,8 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         std::string_view arguments;
         bool silent, help, bad;
         std::string folder;
+        bool restore = false;
+        std::string_view report_to = {};
     } cases[] = {
         {"", false, false, false, ""},
         {"/s /d=D:\\My Games\\VELDOR 2  ", true, false, false, "D:\\My Games\\VELDOR 2"},
@@ -39,6 +41,10 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         {"/S /X /D=C:\\A", true, false, true, "C:\\A"},
         {"/SILENTLY /D=C:\\A", false, false, true, "C:\\A"},
         {"C:\\A", false, false, true, ""},
+        // What the window hands an elevated copy of itself.
+        {"/S /Restore /REPORT=veldor-09af /D=C:\\A B", true, false, false, "C:\\A B", true,
+         "veldor-09af"},
+        {"/S /REPORT=..\\x /D=C:\\A", true, false, true, "C:\\A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -47,6 +53,8 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         EXPECT_EQ(command.help, c.help);
         EXPECT_EQ(command.bad(), c.bad);
         EXPECT_EQ(command.folder, c.folder);
+        EXPECT_EQ(command.restore, c.restore);
+        EXPECT_EQ(command.report_to, c.report_to);
     }
 }
 

@@ -1,6 +1,7 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
 // DeleteFileW, SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file),
-// FindResourceW, ShellExecuteW, ExitProcess; SHA-256 from CNG.
+// FindResourceW, ShellExecuteW, ExitProcess; SHA-256 from CNG; the elevated
+// copy (elevation.cpp) and, run elevated, the folders held (folder_guard.cpp).
 //
 // Moves are written through (MOVEFILE_WRITE_THROUGH) and staged files
 // flushed, which is how Windows makes them durable: there is no folder flush
@@ -38,6 +39,21 @@ DWORD attributes_like(DWORD attributes) {
     constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     return attributes == no_attributes ? 0 : attributes & kept;
+}
+
+Fault fault_of(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+            return Fault::denied;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Fault::in_use;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return Fault::disk_full;
+        default:
+            return Fault::other;
+    }
 }
 
 // The folder dialog's callback: selects the start folder (`start`, a wide
@@ -84,6 +100,10 @@ std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest&
     return narrow(path);
 }
 
+void Win32Platform::set_game_folder(const std::string& folder) {
+    if (elevated_) held_.hold(folder);
+}
+
 bool Win32Platform::file_exists(const std::string& path) {
     const DWORD attributes = attributes_of(widen(path));
     return visible(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -125,6 +145,8 @@ FileState Win32Platform::file_state(const std::string& path) {
         return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
                    ? FileState::absent
                    : FileState::read_only;
+    // Wine 8 shows a symbolic link to a folder so, not one to a file.
+    if (elevated_ && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileState::linked;
     if (!visible(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return FileState::other;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileState::read_only;
@@ -132,9 +154,15 @@ FileState Win32Platform::file_state(const std::string& path) {
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (probe) return FileState::normal;
-    const DWORD error = GetLastError();
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? FileState::in_use
-                                                                             : FileState::read_only;
+    switch (GetLastError()) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return FileState::in_use;
+        case ERROR_ACCESS_DENIED:
+            return FileState::denied;
+        default:
+            return FileState::read_only;
+    }
 }
 
 bool Win32Platform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
@@ -142,13 +170,17 @@ bool Win32Platform::stage_file(const std::string& name, const std::string& like,
     if (path.empty()) return false;
     auto staged = win32::StagedFile::at(
         path, attributes_like(like.empty() ? no_attributes : attributes_of(widen(like))));
-    return staged && staged.write(bytes) && staged.keep();
+    const bool done = staged && staged.write(bytes) && staged.keep();
+    if (!done) fault_ = fault_of(GetLastError());
+    return done;
 }
 
 bool Win32Platform::move_file(const std::string& from, const std::string& to) {
     const std::wstring source = widen(from), target = widen(to);
-    return !source.empty() && !target.empty() &&
-           MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (source.empty() || target.empty()) return false;
+    const bool done = MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (!done) fault_ = fault_of(GetLastError());
+    return done;
 }
 
 bool Win32Platform::flush_folder(const std::string& path) {

@@ -1,7 +1,8 @@
 // The Win32 face of the installer: veldor::Platform on the Windows API, wide
 // ("W") functions only. Runs the same under Wine, with two differences the
 // code allows for: Wine as root ignores read-only attributes when writing,
-// deleting or renaming, so those are checked here explicitly.
+// deleting or renaming, so those are checked here explicitly. Run elevated
+// (always, under Wine), a reparse point is `linked`, never followed.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,8 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/win32/elevation.h"
+#include "platform/win32/folder_guard.h"
 #include "platform/win32/handles.h"
 
 namespace veldor {
@@ -29,6 +32,10 @@ public:
 
     void message_box(std::string_view text, Icon icon) override;
     bool ask(std::string_view question) override;
+    Elevation run_elevated(const std::string& folder, bool restore) override {
+        return win32::run_elevated(owner_, folder, restore);
+    }
+    void set_game_folder(const std::string& folder) override;
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
@@ -44,6 +51,7 @@ public:
     bool stage_file(const std::string& name, const std::string& like, Bytes bytes) override;
     bool move_file(const std::string& from, const std::string& to) override;
     bool flush_folder(const std::string& path) override;
+    Fault fault() const override { return fault_; }
     std::optional<Digest> sha256(Bytes bytes) override;
     std::optional<Bytes> read_resource(std::string_view type, unsigned id) override;
     void open_document(std::string_view address) override;
@@ -55,6 +63,10 @@ private:
     std::wstring caption_;
     HMODULE resources_;
     bool silent_ = false;
+    // Elevated, the program follows no link and holds the folders it works in.
+    const bool elevated_ = win32::runs_elevated();
+    win32::FolderGuard held_;
+    Fault fault_ = Fault::none;
 };
 
 }  // namespace veldor
