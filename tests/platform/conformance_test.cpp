@@ -16,6 +16,7 @@
 #include <tuple>
 
 #ifdef _WIN32
+#include "platform/win32/elevation.h"
 #include "platform/win32/win32_platform.h"
 #else
 #include <sys/resource.h>
@@ -148,7 +149,15 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
     }
     EXPECT_FALSE(platform->set_current_directory(at("\\data\\none")));
     EXPECT_EQ(names_in(fe), Names{"ro.db"});
-#ifndef _WIN32
+#ifdef _WIN32
+    // Run elevated (always, under Wine), the layout folders are held for
+    // the attempt: none can be renamed, or swapped for a link, until it ends.
+    const fs::path gui = root / "Data" / "GUI", moved = root / "moved";
+    platform->set_game_folder(game);
+    EXPECT_EQ(MoveFileW(gui.c_str(), moved.c_str()) == 0, win32::runs_elevated());
+    platform->set_game_folder({});
+    EXPECT_TRUE(MoveFileW(gui.c_str(), moved.c_str()));
+#else
     EXPECT_FALSE(platform->stage_file(at("\\data\\two.db"), "", payload));
     // Folders on the way are found once per chosen folder, a last name every
     // time: a duplicate made since counts, and folders renamed before the

@@ -2,8 +2,7 @@
 // elevated run: without delete sharing, none can be renamed, removed or
 // swapped for a link between the check and the last file written. Each is
 // opened as itself (a link as the link), so a link found is the one held.
-//
-// Wine lets a held folder be renamed all the same: there this holds nothing.
+// Wine 8 keeps them from being renamed too.
 #pragma once
 
 #include <windows.h>
