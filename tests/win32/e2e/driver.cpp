@@ -139,9 +139,9 @@ bool silent_copy_started(std::size_t from, const std::wstring& folder) {
 }
 
 // A folder made to refuse every write, root's included, while it lives:
-// chattr +i, run as a Unix program (Wine starts one, but cannot wait for
-// it), is seen done when a new file can no longer be made there. False
-// where the file system has no such attribute.
+// chattr +i, run by a Unix shell (Wine starts one, but cannot wait for it),
+// which writes its exit status to a file outside the folder when done.
+// False where the file system has no such attribute.
 class Immutable {
 public:
     explicit Immutable(const std::wstring& folder) : folder_(folder) { made_ = set(true); }
@@ -149,14 +149,21 @@ public:
     explicit operator bool() const { return made_; }
 
 private:
-    bool set(bool on) {
+    static std::wstring unix_name(const std::wstring& path) {
         using UnixName = char*(CDECL*)(LPCWSTR);
-        const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        const auto convert = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
             GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-        char* name = unix_name ? unix_name(folder_.c_str()) : nullptr;
-        if (!name) return false;
-        std::wstring command = (on ? L"/usr/bin/chattr +i " : L"/usr/bin/chattr -i ") + widen(name);
+        char* name = convert ? convert(path.c_str()) : nullptr;
+        const std::wstring wide = name ? widen(name) : L"";
         HeapFree(GetProcessHeap(), 0, name);
+        return wide;
+    }
+    bool set(bool on) {
+        wchar_t temp[MAX_PATH];
+        const std::wstring status = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"chattr";
+        DeleteFileW(status.c_str());
+        std::wstring command = L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
+                               unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
@@ -165,12 +172,10 @@ private:
             return false;
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
-        const std::wstring probe = folder_ + L"\\probe";
-        return wait_until([&] {
-            const win32::Handle made{CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr)};
-            return static_cast<bool>(made) != on;
-        });
+        Data done;
+        wait_until([&] { return !(done = read_file(status)).empty(); });
+        DeleteFileW(status.c_str());
+        return done == Data{'0', '\n'};
     }
     std::wstring folder_;
     bool made_ = false;
