@@ -22,7 +22,8 @@ else
     export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
     wine=$WINELOADER
 fi
-export WINEDEBUG=-all
+# Quiet, unless a test asks for a trace (e2e/run.sh: the processes started).
+export WINEDEBUG="${VELDOR_WINEDEBUG:--all}"
 # A caller's overrides (the planted-DLL test) are kept.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # File names are passed to Linux in UTF-8 whatever the caller's locale.

@@ -21,6 +21,15 @@ inline constexpr std::string_view database_dir = "\\data\\cmn\\fe\\";
 inline constexpr std::string_view font_dir = "\\data\\gui\\";
 inline constexpr std::string_view game_dir = "\\";
 
+// The folders on the way to the files, each a place where a link could
+// send the installation elsewhere.
+inline constexpr std::array<std::string_view, 4> layout_folders{
+    "\\data",
+    "\\data\\cmn",
+    "\\data\\cmn\\fe",
+    "\\data\\gui",
+};
+
 inline constexpr std::array<std::string_view, 2> superseded_fonts{
     "\\data\\gui\\ZQ05_Tit.ttf",
     "\\data\\gui\\ZQSSanCB.ttf",

@@ -1,6 +1,7 @@
 #include "install/install.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -24,6 +25,29 @@ bool has_game_layout(Platform& platform, const std::string& folder) {
         if (!platform.directory_exists(joined(folder, dir))) return false;
     return true;
 }
+
+// The first folder of the layout that is a link, where the platform follows
+// none (an elevated run), below the game folder as the player is told it.
+std::optional<std::string> linked_folder(Platform& platform, const std::string& folder) {
+    for (std::string_view dir : layout_folders)
+        if (platform.file_state(joined(folder, dir)) == FileState::linked)
+            return std::string(dir.substr(1));
+    return std::nullopt;
+}
+
+// The folder is the platform's for one attempt, and given back at its end.
+class HandedOver {
+public:
+    HandedOver(Platform& platform, const std::string& folder) : platform_(platform) {
+        platform.set_game_folder(folder);
+    }
+    HandedOver(const HandedOver&) = delete;
+    HandedOver& operator=(const HandedOver&) = delete;
+    ~HandedOver() { platform_.set_game_folder({}); }
+
+private:
+    Platform& platform_;
+};
 
 // What an elevated copy made of the attempt the folder refused the player.
 Report elevated(Platform& platform, const std::string& folder, Action action,
@@ -70,13 +94,14 @@ std::string where_it_was(Platform& platform, std::string folder) {
 // Nothing in a folder is touched, not even leftovers, before the installer
 // has proved itself and the folder is the game's; then what an interrupted
 // attempt left is resolved. A report where the attempt ends there.
+// The folder from the dialog and one given on the command line alike, once
+// handed over.
 std::optional<Report> prepare(Platform& platform, const std::string& folder) {
-    // The folder from the dialog and one given on the command line alike.
-    platform.set_game_folder(folder);
     if (folder.empty()) return Report{Cause::not_game_folder, {}};
     if (!payloads_intact(platform)) return Report{Cause::damaged, {}};
     if (!platform.directory_exists(folder)) return Report{Cause::no_folder, folder};
     if (!has_game_layout(platform, folder)) return Report{Cause::not_game_folder, {}};
+    if (auto link = linked_folder(platform, folder)) return Report{Cause::linked, std::move(*link)};
     return recover(platform, folder);
 }
 
@@ -98,17 +123,23 @@ Outcome Install(Platform& platform, std::string& path_buffer, const std::string&
     const std::optional<std::string> chosen = platform.browse_for_folder(request);
     if (!chosen) return Outcome::left;
     path_buffer = *chosen;
-    std::optional<Report> report = prepare(platform, path_buffer);
-    if (!report && restorable(platform, path_buffer)) {
-        if (!platform.ask(restore_question)) return Conclude(platform, {Cause::cancelled, {}});
-        action = Action::restore;
+    std::optional<Report> report;
+    {
+        // The folder is let go before an elevated copy takes it over.
+        const HandedOver handed_over(platform, path_buffer);
+        report = prepare(platform, path_buffer);
+        if (!report && restorable(platform, path_buffer)) {
+            if (!platform.ask(restore_question)) return Conclude(platform, {Cause::cancelled, {}});
+            action = Action::restore;
+        }
+        if (!report) report = act(platform, path_buffer, action);
     }
-    if (!report) report = act(platform, path_buffer, action);
     if (report->cause == Cause::denied) report = elevated(platform, path_buffer, action, *report);
     return Conclude(platform, *report);
 }
 
 Report Attempt(Platform& platform, const std::string& folder, Action action) {
+    const HandedOver handed_over(platform, folder);
     if (auto report = prepare(platform, folder)) return *report;
     return act(platform, folder, action);
 }

@@ -25,11 +25,12 @@ inline constexpr std::string_view restore_question = "此文件夹已安装本�
 Outcome Install(Platform& platform, std::string& path_buffer, const std::string& start = {},
                 Action action = Action::install);
 
-// One attempt on `folder`: proves the payloads, checks the layout, resolves
-// what an interrupted attempt left, then installs the patch (replacing the
-// superseded fonts with its files, keeping what it replaces) or restores
-// what it kept, as one transaction. Shows nothing; anything but success
-// leaves the folder as it was (or, left_midway, as the next attempt
+// One attempt on `folder`: proves the payloads, checks the layout (a layout
+// folder that is a link is refused where the platform follows none),
+// resolves what an interrupted attempt left, then installs the patch
+// (replacing the superseded fonts with its files, keeping what it replaces)
+// or restores what it kept, as one transaction. Shows nothing; anything but
+// success leaves the folder as it was (or, left_midway, as the next attempt
 // resolves it).
 Report Attempt(Platform& platform, const std::string& folder, Action action = Action::install);
 

@@ -1,6 +1,7 @@
 #include "install/library_folders.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ascii.h"
 
@@ -110,6 +111,14 @@ bool is_condition(std::string_view text) {
     return text.size() >= 2 && text.front() == '[' && text.back() == ']';
 }
 
+// A network share ("\\\\server\\share", "//server/share", "\\\\?\\UNC\\..."): looking
+// into it would hand the player's network credentials to whoever wrote the
+// path. Local libraries begin with a drive letter (Windows) or one '/'.
+bool on_a_share(std::string_view path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    return path.size() >= 2 && separator(path[0]) && separator(path[1]);
+}
+
 }  // namespace
 
 std::vector<std::string> library_folders(std::string_view vdf) {
@@ -140,8 +149,10 @@ std::vector<std::string> library_folders(std::string_view vdf) {
         } else {
             const bool old_form = in_list && depth == 1 && is_number(key);
             const bool new_form = in_list && depth == 2 && numbered && ascii_iequal(key, "path");
-            if ((old_form || new_form) && !token.text.empty())
-                found.push_back(token.quoted ? unescaped(token.text) : std::string(token.text));
+            if (old_form || new_form) {
+                std::string path = token.quoted ? unescaped(token.text) : std::string(token.text);
+                if (!path.empty() && !on_a_share(path)) found.push_back(std::move(path));
+            }
             keyed = false;
         }
     }

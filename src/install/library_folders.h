@@ -20,7 +20,7 @@ inline constexpr std::size_t library_list_depth_limit = 16;      // braces open 
 inline constexpr std::size_t library_count_limit = 64;
 
 // The library folders the list names, in its order, at most
-// library_count_limit of them.
+// library_count_limit of them; none on a network share.
 std::vector<std::string> library_folders(std::string_view vdf);
 
 }  // namespace veldor

@@ -71,11 +71,16 @@ Message message_for(const Report& report, char separator) {
     return {text, success ? Icon::none : Icon::stop};
 }
 
+// By hand: std::to_string would bring its digit tables into the installer.
 std::string encoded(const Report& report) {
-    std::string text = std::to_string(static_cast<int>(report.cause));
+    const int number = static_cast<int>(report.cause);
+    std::string text;
+    if (number >= 10) text += static_cast<char>('0' + number / 10);
+    text += static_cast<char>('0' + number % 10);
     text += '\t';
     return text + report.path;
 }
+static_assert(table.size() <= 100);
 
 std::optional<Report> decoded(std::string_view text) {
     const auto tab = text.find('\t');

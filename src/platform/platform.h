@@ -109,7 +109,8 @@ public:
                                                        std::size_t limit) = 0;
 
     // The folder this attempt installs into, handed over once before any of
-    // the file services below: every path they get starts with it. Its name
+    // the file services below: every path they get starts with it. An empty
+    // one ends the attempt: a face that held the folder lets it go. Its name
     // is the file system's own, to be used exactly as given; only what
     // follows it is in the game's Windows form. Windows names every path
     // alike, so only a face that maps them onto another file system (GTK)
@@ -138,7 +139,9 @@ public:
     virtual std::string current_directory() = 0;
 
     // The moves of an installation. File states are as the system sees them;
-    // in_use only where it can tell (Windows).
+    // in_use only where it can tell (Windows). A folder is `other`, or
+    // `linked` where it is a link and the program follows none: run elevated
+    // on Windows (any reparse point), as root on Linux (a symbolic link).
     virtual FileState file_state(const std::string& path) = 0;
 
     // Creates `name` anew (failing when it exists) holding exactly `bytes`,

@@ -37,6 +37,19 @@ std::string folder_from(std::string_view text) {
 
 constexpr std::array<std::string_view, 3> silent_switches{"/S", "/SILENT", "/VERYSILENT"};
 
+// `/REPORT=pipe`, named as the window names it: letters, digits and '-',
+// nothing that could lead elsewhere.
+bool is_report_switch(std::string_view argument) {
+    if (!starts_with(argument, "/REPORT=") || argument.size() == 8) return false;
+    for (std::size_t i = 8; i < argument.size(); ++i) {
+        const char c = argument[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+              c == '-'))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string NextArgument(std::string_view& rest) {
@@ -103,6 +116,8 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments) {
             command.help = true;
         } else if (ascii_iequal(argument, "/RESTORE")) {
             command.restore = true;
+        } else if (is_report_switch(argument)) {
+            command.report_to = argument.substr(8);
         } else if (starts_with(argument, "/DIR=")) {
             take_folder(std::string_view(argument.data() + 5, argument.size() - 5));
         } else {

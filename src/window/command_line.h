@@ -15,6 +15,9 @@ struct CommandLine {
     bool malformed = false;    // a switch unknown, misplaced or missing its folder
     std::string folder;        // the game's folder; empty when none was given
     std::string unrecognised;  // the first argument that is no switch of ours
+    // Internal: the pipe an elevated copy of the program sends its report
+    // to, named by the window that started it (letters, digits and '-').
+    std::string report_to;
 
     // Nothing can be run: the switches are wrong, or a silent installation
     // has no folder to go into.
@@ -23,7 +26,8 @@ struct CommandLine {
 
 // Reads the Windows switches, in any letter case: `/S`, `/SILENT` and
 // `/VERYSILENT`; `/RESTORE`; `/D=folder`, which must come last and takes the rest of the
-// line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`.
+// line as it stands; `/DIR=folder`, quoted where it holds spaces; `/?`; and
+// `/REPORT=pipe`, which the window gives an elevated copy of itself.
 // `arguments` is the command line after the program's name. Arguments other
 // than `/D=` are cut and unquoted by the rules Windows programs' runtimes
 // follow (see NextArgument), so a script that quotes an argument list for

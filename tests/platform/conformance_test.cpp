@@ -18,10 +18,12 @@
 #include "payload/payloads.h"
 
 #ifdef _WIN32
+#include "platform/win32/elevation.h"
 #include "platform/win32/win32_platform.h"
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -115,6 +117,7 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
 #else
     for (const char* name : {"ZQſSanCB.ttf", "confıg.dat", "Two.db", "TWO.DB"})
         put(root / "Data" / name, {1});
+    fs::create_directory_symlink(root / "Data" / "GUI", root / "Data" / "Moved");
 #endif
     // A path; whether it is a file, a folder; its state; why deleting it
     // fails (none: it is deleted).
@@ -135,6 +138,9 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
         {"\\data\\ZQSSanCB.ttf", false, false, FileState::absent, Fault::other},
         {"\\data\\config.dat", false, false, FileState::absent, Fault::other},
         {"\\data\\two.db", true, false, FileState::ambiguous, Fault::other},
+        // A symbolic link to a folder is followed, but not by root.
+        {"\\data\\moved", false, true, geteuid() ? FileState::other : FileState::linked,
+         Fault::other},
 #endif
     };
     for (const auto& [path, file, folder, state, fault] : rows) {
@@ -148,7 +154,15 @@ TEST_P(PlatformConformance, TellsWhatStandsAtAPath) {
     }
     EXPECT_FALSE(platform->set_current_directory(at("\\data\\none")));
     EXPECT_EQ(names_in(fe), Names{"ro.db"});
-#ifndef _WIN32
+#ifdef _WIN32
+    // Run elevated (always, under Wine), the layout folders are held for
+    // the attempt: none can be renamed, or swapped for a link, until it ends.
+    const fs::path gui = root / "Data" / "GUI", moved = root / "moved";
+    platform->set_game_folder(game);
+    EXPECT_EQ(MoveFileW(gui.c_str(), moved.c_str()) == 0, win32::runs_elevated());
+    platform->set_game_folder({});
+    EXPECT_TRUE(MoveFileW(gui.c_str(), moved.c_str()));
+#else
     EXPECT_FALSE(platform->stage_file(at("\\data\\two.db"), "", payload));
     // Folders on the way are found once per chosen folder, a last name every
     // time: a duplicate made since counts, and folders renamed before the

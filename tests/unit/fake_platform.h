@@ -51,6 +51,7 @@ public:
     std::set<std::string> directories;
     Files files;
     std::set<std::string> read_only, in_use, denied;  // of `files`
+    std::set<std::string> linked;                     // of `directories`
     Fault injected = Fault::other;                    // what a failure at `fail_at` reports
     std::map<unsigned, Blob> resources = intact_resources();
     // The operations, counted from 0 in `log`, that fail, and the one where
@@ -173,7 +174,8 @@ public:
     FileState file_state(const std::string& path) override {
         const std::string k = key(path);
         if (!proceed(Op::file_state, k)) return FileState::read_only;  // cannot be replaced
-        if (directories.contains(k)) return FileState::other;
+        if (directories.contains(k))
+            return linked.contains(k) ? FileState::linked : FileState::other;
         if (!files.contains(k)) return FileState::absent;
         if (in_use.contains(k)) return FileState::in_use;
         if (denied.contains(k)) return FileState::denied;

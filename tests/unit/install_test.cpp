@@ -116,6 +116,12 @@ TEST(Install, CancellingOrARefusalTouchesNothing) {
          Outcome::refused, {refused}},
         {"no database folder", [](FakePlatform& w) { w.directories.erase(fe); },
          Outcome::refused, {refused}},
+        // Where the platform follows no link: even a leftover stays.
+        {"a linked folder", [](FakePlatform& w) {
+             w.linked.insert(cmn);
+             w.files[eng + ".veldor-new"] = {5}; },
+         Outcome::refused, {{"路径错误\n以管理员身份运行时不经过链接：data\\cmn\n"
+                             "请选择游戏的实际文件夹。", Icon::stop}}},
         {"a font in use", [](FakePlatform& w) { w.in_use.insert(title_font); },
          Outcome::not_written, {in_use}},
         {"a font read-only", [](FakePlatform& w) { w.read_only.insert(sans_font); },

@@ -41,6 +41,10 @@ TEST(LibraryFolders, ReadsEachFormAndSkipsWhatIsNotALibrary) {
          R"("libraryfolders" { "0" { "label" "L" } "1" { "path" "" }
             "2" { "apps" { "path" "A" } } "contentstatsid" { "path" "B" } "3" "" })",
          {}},
+        {"network shares, however spelt",
+         R"("libraryfolders" { "0" { "path" "\\\\srv\\s" } "1" { "path" "//srv/s" }
+            "2" { "path" "\\\\?\\UNC\\srv\\s" } "3" { "path" "\\/srv" } "4" "D:\\S" })",
+         {"D:\\S"}},
         {"another file altogether", R"("AppState" { "0" { "path" "C:\\S" } })", {}},
     };
     for (const auto& c : cases) {

@@ -40,9 +40,9 @@ foreach(type 3 e 10 18)
     list(APPEND problems "no resource of type 0x${type}")
   endif()
 endforeach()
-# Elevation, the common controls' version 6 and per-monitor DPI awareness.
+# Running as the player, the common controls' version 6 and per-monitor DPI awareness.
 file(STRINGS "${PROGRAM}" manifest REGEX "level=|Common-Controls|dpiAwareness>")
-foreach(needle "level=\"requireAdministrator\"" "Microsoft.Windows.Common-Controls"
+foreach(needle "level=\"asInvoker\"" "Microsoft.Windows.Common-Controls"
                ">PerMonitorV2,PerMonitor<")
   string(FIND "${manifest}" "${needle}" at)
   if(at LESS 0)

@@ -19,6 +19,7 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         std::string_view arguments;
         bool silent, help, restore, bad;
         std::string folder;
+        std::string_view report_to = {};
     } cases[] = {
         {"", false, false, false, false, ""},
         {"/s /Restore /d=D:\\My Games\\VELDOR 2  ", true, false, true, false,
@@ -39,6 +40,10 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         {"/S \"/DIR=\\\"D:\\x y\\\"\"", true, false, false, false, "D:\\x y"},
         {"/DIR=\"M:\\\"", false, false, false, false, "M:\\"},
         {"\"/D=C:\\A\"", false, false, false, false, "C:\\A"},
+        // What the window hands an elevated copy of itself.
+        {"/S /Restore /REPORT=veldor-09af /D=C:\\A B", true, false, true, false, "C:\\A B",
+         "veldor-09af"},
+        {"/S /REPORT=..\\x /D=C:\\A", true, false, false, true, "C:\\A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -48,6 +53,7 @@ TEST(WindowsCommandLine, ReadsBothFamiliesAndRefusesWhatCannotRun) {
         EXPECT_EQ(command.restore, c.restore);
         EXPECT_EQ(command.bad(), c.bad);
         EXPECT_EQ(command.folder, c.folder);
+        EXPECT_EQ(command.report_to, c.report_to);
     }
 }
 

@@ -1,5 +1,8 @@
 #include "platform/gtk/gtk_platform.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -118,7 +121,17 @@ bool GtkPlatform::set_current_directory(const std::string& path) {
     return files_.set_current_directory(path);
 }
 
-FileState GtkPlatform::file_state(const std::string& path) { return files_.file_state(path); }
+// Root follows no symbolic link to a folder: whoever may write the game
+// folder could otherwise send root's writes anywhere. A player follows them,
+// as Windows follows a junction: it gains nothing that player lacks.
+FileState GtkPlatform::file_state(const std::string& path) {
+    const FileState state = files_.file_state(path);
+    if (state != FileState::other || geteuid() != 0) return state;
+    const auto found = files_.resolve(path);
+    struct stat st {};
+    return found && ::lstat(found->c_str(), &st) == 0 && S_ISLNK(st.st_mode) ? FileState::linked
+                                                                             : state;
+}
 
 bool GtkPlatform::stage_file(const std::string& name, const std::string& like, Bytes bytes) {
     return files_.stage_file(name, like, bytes);

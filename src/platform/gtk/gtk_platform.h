@@ -1,5 +1,6 @@
 // The Linux platform: GTK 3 for the dialogs and the document opener, POSIX for
-// the game folder, payloads linked into the executable.
+// the game folder, payloads linked into the executable. Run as root, a
+// folder that is a symbolic link is `linked`, which the installer refuses.
 //
 // Dialogs are modal to the main window once it is known (set_owner). The
 // folder dialog is GtkFileChooserNative, which uses the desktop's portal when

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "install/install.h"
+#include "platform/win32/elevation.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/startup/dll_search.h"
 #include "platform/win32/wide.h"
@@ -35,6 +36,7 @@ std::string full_path(const std::string& folder) {
 // cuts it from GetCommandLineW.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
     veldor::win32::restrict_dll_search();
+    if (veldor::win32::runs_elevated()) veldor::win32::distrust_redirections();
     using veldor::exit_code;
     using veldor::Outcome;
     veldor::CommandLine command =
@@ -54,8 +56,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
         platform.message_box(veldor::UsageMessage(command), veldor::Icon::none);
         return 0;
     }
+    // Also the elevated copy the window starts for a folder that refuses the
+    // player: it sends the window its report before it ends.
     const auto action = command.restore ? veldor::Action::restore : veldor::Action::install;
-    if (command.silent) return exit_code(veldor::InstallInto(platform, command.folder, action));
+    if (command.silent) {
+        const veldor::Report report = veldor::Attempt(platform, command.folder, action);
+        if (!command.report_to.empty())
+            veldor::win32::send_report(command.report_to, veldor::encoded(report));
+        return exit_code(veldor::Conclude(platform, report));
+    }
     // A restore asked for with a window: the folder dialog, then the question.
     if (command.restore) {
         std::string chosen;

@@ -1,5 +1,5 @@
 // Windows' own DLLs by full path in the system folder, never a copy found
-// beside the program (which runs elevated, often from a Downloads folder).
+// beside the program (which may run elevated, often from a Downloads folder).
 #pragma once
 
 #include <windows.h>

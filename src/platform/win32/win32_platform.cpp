@@ -1,7 +1,8 @@
 // Win32 services: MessageBoxW, SHBrowseForFolderW, GetFileAttributesW,
 // DeleteFileW, CreateDirectoryW/RemoveDirectoryW (the kept originals' folder),
 // SetCurrentDirectoryW, CreateFileW/WriteFile/MoveFileExW (staged_file), FindResourceW,
-// ShellExecuteW, ExitProcess; SHA-256 from CNG.
+// ShellExecuteW, ExitProcess; SHA-256 from CNG; the elevated copy
+// (elevation.cpp) and, run elevated, the folders held (folder_guard.cpp).
 //
 // Virus scanners, indexers and sync clients open a file the moment it is
 // written, often without delete sharing, which stops a rename or deletion:
@@ -188,6 +189,10 @@ std::optional<std::string> Win32Platform::browse_for_folder(const FolderRequest&
     return narrow(path);
 }
 
+void Win32Platform::set_game_folder(const std::string& folder) {
+    if (elevated_) held_.hold(folder);
+}
+
 // Hidden and system files count: the game loads them all the same.
 bool Win32Platform::file_exists(const std::string& path) {
     const DWORD attributes = attributes_of(widen(path));
@@ -257,6 +262,8 @@ FileState Win32Platform::file_state(const std::string& path) {
                : error == ERROR_ACCESS_DENIED                                 ? FileState::denied
                                                                               : FileState::other;
     }
+    // Wine 8 shows a symbolic link to a folder so, not one to a file.
+    if (elevated_ && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileState::linked;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileState::other;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileState::read_only;
     win32::Handle probe;

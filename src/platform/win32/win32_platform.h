@@ -1,7 +1,8 @@
 // The Win32 face of the installer: veldor::Platform on the Windows API, wide
 // ("W") functions only. Runs the same under Wine, with two differences the
 // code allows for: Wine as root ignores read-only attributes when writing,
-// deleting or renaming, so those are checked here explicitly.
+// deleting or renaming, so those are checked here explicitly. Run elevated
+// (always, under Wine), a reparse point is `linked`, never followed.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,8 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/win32/elevation.h"
+#include "platform/win32/folder_guard.h"
 #include "platform/win32/handles.h"
 
 namespace veldor {
@@ -29,6 +32,10 @@ public:
 
     void message_box(std::string_view text, Icon icon) override;
     bool ask(std::string_view question) override;
+    Elevation run_elevated(const std::string& folder, bool restore) override {
+        return win32::run_elevated(owner_, folder, restore);
+    }
+    void set_game_folder(const std::string& folder) override;
     std::optional<std::string> browse_for_folder(const FolderRequest& request) override;
     bool file_exists(const std::string& path) override;
     bool directory_exists(const std::string& path) override;
@@ -62,6 +69,9 @@ private:
     std::wstring caption_;
     HMODULE resources_;
     bool silent_ = false;
+    // Elevated, the program follows no link and holds the folders it works in.
+    const bool elevated_ = win32::runs_elevated();
+    win32::FolderGuard held_;
     Fault fault_ = Fault::none;
 };
 

@@ -33,8 +33,9 @@ using win32::widen;
 namespace fs = std::filesystem;
 
 // Given by run.sh: a drive holding game folders, and one whose root is one;
-// the file the stand-in browser writes the address it is given to.
-std::wstring second_drive, root_drive, browser_record;
+// the file the stand-in browser writes the address it is given to; Wine's
+// trace of the processes it starts.
+std::wstring second_drive, root_drive, browser_record, process_trace;
 
 // The build's program, or the one VELDOR_PROGRAM names: a copy beside
 // planted DLLs (planted/run.sh), a signed build (release_build.sh).
@@ -194,6 +195,69 @@ Tree installed_tree(const fs::path& folder, Tree tree) {
     if (fs::exists(folder / manifest)) tree[manifest] = read_file(folder / manifest);
     return tree;
 }
+
+// Whether a copy of the program was started with /S and /D=`folder` since
+// the trace held `from` bytes: Wine traces each command line it starts,
+// escaping a backslash as two. (ASCII letters in any case: the folder
+// dialog names a drive in capitals.)
+bool silent_copy_started(std::size_t from, const std::wstring& folder) {
+    const Data trace = read_file(process_trace);
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    std::string needle = "/d=", text;
+    for (const char c : win32::narrow(folder)) needle.append(c == '\\' ? 2 : 1, lower(c));
+    for (std::size_t i = std::min(from, trace.size()); i < trace.size(); ++i)
+        text += lower(static_cast<char>(trace[i]));
+    for (std::size_t at = 0; (at = text.find("createprocessinternalw", at)) != std::string::npos;)
+        if (const std::string line = text.substr(at, text.find('\n', at) - at);
+            line.find(" /s ") != std::string::npos && line.ends_with(needle + "\""))
+            return true;
+        else
+            at += line.size();
+    return false;
+}
+
+// A folder made to refuse every write, root's included, while it lives:
+// chattr +i, run by a Unix shell (Wine starts one, but cannot wait for it),
+// which writes its exit status to a file outside the folder when done.
+// False where the file system has no such attribute.
+class Immutable {
+public:
+    explicit Immutable(const std::wstring& folder) : folder_(folder) { made_ = set(true); }
+    ~Immutable() { set(false); }
+    explicit operator bool() const { return made_; }
+
+private:
+    static std::wstring unix_name(const std::wstring& path) {
+        using UnixName = char*(CDECL*)(LPCWSTR);
+        const auto convert = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        char* name = convert ? convert(path.c_str()) : nullptr;
+        const std::wstring wide = name ? widen(name) : L"";
+        HeapFree(GetProcessHeap(), 0, name);
+        return wide;
+    }
+    bool set(bool on) {
+        wchar_t temp[MAX_PATH];
+        const std::wstring status = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"chattr";
+        DeleteFileW(status.c_str());
+        std::wstring command = L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
+                               unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started))
+            return false;
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+        Data done;
+        wait_until([&] { return !(done = read_file(status)).empty(); });
+        DeleteFileW(status.c_str());
+        return done == Data{'0', '\n'};
+    }
+    std::wstring folder_;
+    bool made_ = false;
+};
 
 // One run of the program: started, its window found; the boxes it shows.
 class EndToEnd : public testing::Test {
@@ -569,6 +633,52 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
     }
 }
 
+// A folder that refuses writes, chosen in the window: a silent copy of the
+// program is started for it, and the window shows what that copy reports
+// (its reason, which the exit code alone would not tell). Writable again,
+// the same click installs, and no copy is started.
+TEST_F(EndToEnd, AFolderThatRefusesWritesIsHandedToASilentCopy) {
+    const std::wstring game = second_drive + L"\\refusing";
+    make_game_folder(game);
+    const Tree before = snapshot(game);
+    std::optional<Immutable> refusing(std::in_place, game + L"\\data\\cmn\\fe");
+    if (!*refusing) GTEST_SKIP() << "this file system cannot make a folder refuse root (chattr +i)";
+    start();
+    std::size_t traced = read_file(process_trace).size();
+    app->click(control("comInstall"));
+    ASSERT_TRUE(app->answer_folder_dialog(game));
+    expect_box(widen("无法写入：data\\cmn\\fe\\eng.db（拒绝访问）\n以管理员身份运行后重试。"),
+               true);
+    EXPECT_TRUE(silent_copy_started(traced, game));
+    expect_window_stays();
+    EXPECT_EQ(snapshot(game), before);
+
+    refusing.reset();
+    traced = read_file(process_trace).size();
+    app->click(control("comInstall"));
+    ASSERT_TRUE(app->answer_folder_dialog(game));
+    expect_box(widen("安装完毕"), false);
+    expect_end(0);
+    EXPECT_FALSE(silent_copy_started(traced, game));
+    EXPECT_EQ(snapshot(game), installed_tree(game, before));
+}
+
+// Run elevated, as every run is under Wine, the program follows no link:
+// with data\gui a link out of the game folder, a script's run is refused,
+// and neither folder changes, not even the installer's own names outside.
+TEST_F(EndToEnd, AnElevatedRunFollowsNoLink) {
+    const std::wstring game = second_drive + L"\\linked", outside = second_drive + L"\\outside";
+    make_game_folder(game);  // its fonts go through the link
+    for (const wchar_t* name : {L"\\ZQ05_Tit.ttf.veldor-old", L"\\ZQ05_Bod.ttf.veldor-new"})
+        ASSERT_TRUE(write_raw(outside + name, Data(10, 'v')));
+    const Tree inside = snapshot(game), beyond = snapshot(outside);
+    ASSERT_EQ(beyond.size(), 4u) << "no link out of the game folder (run through run.sh)";
+    start(L"/S /D=" + game, false);
+    expect_end(2);
+    EXPECT_EQ(snapshot(game), inside);
+    EXPECT_EQ(snapshot(outside), beyond);
+}
+
 // One start each by a script: the box shown (none: empty; a stop icon when
 // the exit code is not 0), the exit code, and the folder installed on 0, or
 // restored to what it was before an installation, else untouched. No window
@@ -627,13 +737,15 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
 }  // namespace veldor
 
 // After Google Test's own options: SECOND-DRIVE ROOT-DRIVE, as "M:", then
-// the file the stand-in browser (run.sh) writes the address it opens to.
+// the file the stand-in browser (run.sh) writes the address it opens to and
+// the file Wine traces process creation to.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (argc == 4) {
+    if (argc == 5) {
         veldor::second_drive = veldor::win32::widen(argv[1]);
         veldor::root_drive = veldor::win32::widen(argv[2]);
         veldor::browser_record = veldor::win32::widen(argv[3]);
+        veldor::process_trace = veldor::win32::widen(argv[4]);
     }
     const veldor::win32::ComApartment com;  // for the accessible objects
     return RUN_ALL_TESTS();
