@@ -21,6 +21,12 @@ enum class Outcome {
 
 constexpr int exit_code(Outcome outcome) { return static_cast<int>(outcome); }
 
+// The exit codes as both faces' usage texts tell them.
+inline constexpr char exit_codes_text[] =
+    "退出代码：\n"
+    "0 安装完毕或已还原；1 未安装就退出；2 文件夹不对；\n"
+    "3 文件未能写入；4 安装程序已损坏；5 命令行错误；6 未完成";
+
 // Why an attempt ended as it did; each has its one message.
 enum class Cause {
     installed,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "install/report.h"
 #include "platform/ascii.h"
 
 namespace veldor {
@@ -132,7 +133,7 @@ std::string UsageMessage(const CommandLine& command) {
     std::string text;
     if (!command.unrecognised.empty())
         text.append("无法识别的参数：").append(command.unrecognised).append("\r\n\r\n");
-    return text.append(windows_usage);
+    return text.append(windows_usage).append(exit_codes_text);
 }
 
 }  // namespace veldor

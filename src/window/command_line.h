@@ -41,10 +41,11 @@ CommandLine ParseWindowsCommandLine(std::string_view arguments);
 std::string NextArgument(std::string_view& rest);
 
 // The `/?` box, and the box shown for a bad command line: the unrecognised
-// argument first, then the usage.
+// argument first, then the usage and the exit codes.
 std::string UsageMessage(const CommandLine& command);
 
-// One switch a line: a message box wraps long lines where it likes.
+// One switch a line: a message box wraps long lines where it likes. The
+// exit codes follow (exit_codes_text).
 inline constexpr std::string_view windows_usage =
     "用法：VELDOR汉化.exe [/S] [/RESTORE] [/D=游戏文件夹]\r\n"
     "\r\n"
@@ -53,9 +54,6 @@ inline constexpr std::string_view windows_usage =
     "/D=游戏文件夹：须放在最后，可含空格，不加引号\r\n"
     "/DIR=\"游戏文件夹\"：同 /D=\r\n"
     "/?：显示本说明\r\n"
-    "\r\n"
-    "退出代码：\r\n"
-    "0 安装完毕或已还原；1 未安装就退出；2 文件夹不对；\r\n"
-    "3 文件未能写入；4 安装程序已损坏；5 命令行错误；6 未完成";
+    "\r\n";
 
 }  // namespace veldor

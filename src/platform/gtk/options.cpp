@@ -7,16 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "install/report.h"
 #include "window/identity.h"
 
 namespace veldor::gtk {
-namespace {
-
-constexpr const char* exit_codes =
-    "退出代码：0 安装完毕或已还原；1 未安装就退出；2 文件夹不对；3 文件未能写入；\n"
-    "4 安装程序已损坏；5 命令行错误；6 未完成";
-
-}  // namespace
 
 CommandLine ReadOptions(int& argc, char**& argv) {
     gboolean silent = FALSE, version = FALSE, restore = FALSE;
@@ -32,7 +26,7 @@ CommandLine ReadOptions(int& argc, char**& argv) {
     std::unique_ptr<GOptionContext, decltype(&g_option_context_free)> context(
         g_option_context_new(nullptr), &g_option_context_free);
     g_option_context_set_summary(context.get(), std::string(application_title).c_str());
-    g_option_context_set_description(context.get(), exit_codes);
+    g_option_context_set_description(context.get(), veldor::exit_codes_text);
     g_option_context_add_main_entries(context.get(), entries, nullptr);
     // GTK's own options (--display and the like), read without opening it.
     g_option_context_add_group(context.get(), gtk_get_option_group(FALSE));

@@ -685,7 +685,7 @@ TEST_F(EndToEnd, AnElevatedRunFollowsNoLink) {
 // and no other box at any point (one would keep the program from ending). A
 // damaged copy has one payload byte flipped, as a broken download would.
 TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
-    const std::wstring copy = damaged_copy(second_drive), usage = widen(windows_usage);
+    const std::wstring copy = damaged_copy(second_drive), usage = widen(UsageMessage({}));
     ASSERT_FALSE(copy.empty());
     const struct {
         bool damaged;
