@@ -1,5 +1,6 @@
-// The installer runs elevated, often from a Downloads folder: a DLL placed
-// beside it must never be loaded. Windows' own DLLs load some DLLs by name
+// The installer may run elevated (its own elevated copy, or a script run as
+// administrator), often from a Downloads folder: a DLL placed beside it must
+// never be loaded. Windows' own DLLs load some DLLs by name
 // long after start (themes, the folder dialog, hashing), and by name means
 // the program's folder first unless the search is restricted.
 #pragma once
