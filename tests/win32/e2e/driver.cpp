@@ -240,14 +240,10 @@ private:
         wchar_t temp[MAX_PATH];
         const std::wstring status = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"chattr";
         DeleteFileW(status.c_str());
-        std::wstring command = L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
-                               unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &started))
-            return false;
+        const PROCESS_INFORMATION started = start_process(
+            nullptr, L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
+                         unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"");
+        if (!started.hProcess) return false;
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
         Data done;
@@ -518,14 +514,11 @@ TEST_F(EndToEnd, DamagedCopySaysSoAtStart) {
 class Scanner {
 public:
     Scanner(const std::wstring& folder, const wchar_t* suffix, DWORD hold_ms) {
-        std::wstring command = L"scanner \"" + folder + L"\" " + suffix + L" " +
-                               std::to_wstring(hold_ms) + L" " + ready_name + L" " + stop_name;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(test_paths::scanner, command.data(), nullptr, nullptr, FALSE, 0,
-                            nullptr, nullptr, &startup, &info))
-            return;
+        const PROCESS_INFORMATION info =
+            start_process(test_paths::scanner, L"scanner \"" + folder + L"\" " + suffix + L" " +
+                                                   std::to_wstring(hold_ms) + L" " + ready_name +
+                                                   L" " + stop_name);
+        if (!info.hProcess) return;
         CloseHandle(info.hThread);
         process_.reset(info.hProcess);
         const HANDLE started[] = {ready_.get(), process_.get()};
@@ -567,8 +560,7 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
             const auto found = after.find(name);
             return found != after.end() && found->second == payload(payload_name);
         };
-        return holds(L"data\\cmn\\fe\\ENG.DB", L"eng.db") &&
-               holds(L"Config.DAT", L"config.dat") &&
+        return holds(L"data\\cmn\\fe\\ENG.DB", L"eng.db") && holds(L"Config.DAT", L"config.dat") &&
                std::ranges::none_of(after, [](const auto& file) {
                    return file.first.ends_with(L".veldor-new") ||
                           file.first.ends_with(L".veldor-old");
