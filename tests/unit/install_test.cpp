@@ -463,21 +463,5 @@ TEST(Report, IsReadBackOnlyAsItWasSent) {
         EXPECT_EQ(decoded(text), std::nullopt) << text;
 }
 
-// A payload that cannot be produced is a failure, never a file half there.
-TEST(SaveFileFromRes, AMissingPayloadOrAFailedWriteIsAFailureAndLeavesNothing) {
-    const struct {
-        std::uint16_t id;
-        std::optional<std::size_t> fail_at;  // 1: the staging of the file
-    } cases[] = {{105, {}}, {101, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.id);
-        FakePlatform world;
-        world.directories = {"C:\\"};
-        if (c.fail_at) world.fail_at = {*c.fail_at};
-        EXPECT_FALSE(SaveFileFromRes(world, c.id, "custom", "x.dat"));
-        EXPECT_TRUE(world.files.empty());
-    }
-}
-
 }  // namespace
 }  // namespace veldor::testing
