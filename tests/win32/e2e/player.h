@@ -27,6 +27,16 @@ inline bool wait_until(const std::function<bool()>& done, DWORD limit_ms = patie
     return true;
 }
 
+// `program` started with the command line `command`; all null if it could not be.
+inline PROCESS_INFORMATION start_process(const wchar_t* program, std::wstring command) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                   &started);
+    return started;
+}
+
 // WM_GETTEXT is marshalled across processes; GetWindowTextW would not ask
 // an edit control.
 inline std::wstring text_of(HWND hwnd) {
@@ -82,13 +92,9 @@ inline bool shows_stop_icon(HWND shown) {
 class Player {
 public:
     Player(const std::wstring& program, const std::wstring& caption,
-           const std::wstring& arguments = L"") {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        std::wstring command = L"\"" + program + L"\" " + arguments;
-        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &process_))
-            return;
+           const std::wstring& arguments = L"")
+        : process_(start_process(program.c_str(), L"\"" + program + L"\" " + arguments)) {
+        if (!process_.hProcess) return;
         wait_until([&] {
             HWND found = FindWindowW(nullptr, caption.c_str());
             if (owned(found) && IsWindowVisible(found)) window_ = found;
