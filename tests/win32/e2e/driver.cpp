@@ -240,12 +240,17 @@ private:
         wchar_t temp[MAX_PATH];
         const std::wstring status = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"chattr";
         DeleteFileW(status.c_str());
-        const PROCESS_INFORMATION started = start_process(
-            nullptr, L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
-                         unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"");
-        if (!started.hProcess) return false;
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
+        // Wine starts a Unix program without a process handle to wait on.
+        std::wstring command = L"/bin/sh -c \"chattr " + std::wstring(on ? L"+i '" : L"-i '") +
+                               unix_name(folder_) + L"'; echo $? >'" + unix_name(status) + L"'\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started))
+            return false;
+        if (started.hThread) CloseHandle(started.hThread);
+        if (started.hProcess) CloseHandle(started.hProcess);
         Data done;
         wait_until([&] { return !(done = read_file(status)).empty(); });
         DeleteFileW(status.c_str());
@@ -619,10 +624,10 @@ TEST_F(EndToEnd, AFolderThatRefusesWritesIsHandedToASilentCopy) {
     const std::wstring game = second_drive + L"\\refusing";
     make_game_folder(game);
     const Tree before = snapshot(game);
-    const Immutable refusing(game + L"\\data\\cmn\\fe");
-    if (!refusing) GTEST_SKIP() << "this file system cannot make a folder refuse root (chattr +i)";
+    std::optional<Immutable> refusing(std::in_place, game + L"\\data\\cmn\\fe");
+    if (!*refusing) GTEST_SKIP() << "this file system cannot make a folder refuse root (chattr +i)";
     start();
-    const std::size_t traced = read_file(process_trace).size();
+    std::size_t traced = read_file(process_trace).size();
     app->click(control("comInstall"));
     ASSERT_TRUE(app->answer_folder_dialog(game));
     expect_box(widen("无法写入：data\\cmn\\fe\\eng.db（拒绝访问）\n以管理员身份运行后重试。"),
@@ -630,6 +635,15 @@ TEST_F(EndToEnd, AFolderThatRefusesWritesIsHandedToASilentCopy) {
     EXPECT_TRUE(silent_copy_started(traced, game));
     expect_window_stays();
     EXPECT_EQ(snapshot(game), before);
+
+    refusing.reset();
+    traced = read_file(process_trace).size();
+    app->click(control("comInstall"));
+    ASSERT_TRUE(app->answer_folder_dialog(game));
+    expect_box(widen("安装完毕"), false);
+    expect_end(0);
+    EXPECT_FALSE(silent_copy_started(traced, game));
+    EXPECT_EQ(snapshot(game), installed_tree(game, before));
 }
 
 // Run elevated, as every run is under Wine, the program follows no link:
