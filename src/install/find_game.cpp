@@ -45,10 +45,11 @@ std::string_view name_of(std::string_view path) {
     return path;
 }
 
-// The folder at `below` ("steamapps\\common") inside `folder`, each name
+// The folder at `below` ("steamapps\\common") inside `start`, each name
 // matched without regard to case; empty when missing, or when two entries
 // match a name ("Data" and "data" on Linux): that is not guessed at.
-std::string find_below(Platform& platform, std::string folder, std::string_view below) {
+std::string find_below(Platform& platform, const std::string& start, std::string_view below) {
+    std::string folder = start;
     while (!below.empty() && !folder.empty()) {
         std::size_t cut = 0;
         while (cut < below.size() && below[cut] != '\\') ++cut;
@@ -75,6 +76,8 @@ public:
         list_.push_back(std::move(path));
     }
     const std::vector<std::string>& list() const { return list_; }
+    // The folders, moved out once no more are added.
+    std::vector<std::string> take() { return std::move(list_); }
 
 private:
     std::vector<std::string> list_;
@@ -100,7 +103,7 @@ std::vector<std::string> steam_libraries(Platform& platform, const GamePlaces& p
             for (std::string& library : library_folders(*list))
                 libraries.add(without_trailing_separator(std::move(library)));
     }
-    return libraries.list();
+    return libraries.take();
 }
 
 // Most folders in a library hold other games: the first listing rules them out.
@@ -132,7 +135,7 @@ void find_game(Platform& platform, FolderRequest& request) {
                 shortcuts.add(find_below(platform, prefix, "drive_c"));
         }
     }
-    request.shortcuts = shortcuts.list();
+    request.shortcuts = shortcuts.take();
     if (request.start.empty() && games.list().size() == 1) request.start = games.list().front();
 }
 

@@ -1,7 +1,7 @@
 #include "install/messages.h"
 
+#include <algorithm>
 #include <array>
-#include <charconv>
 #include <string_view>
 
 namespace veldor {
@@ -82,13 +82,17 @@ std::string encoded(const Report& report) {
 }
 static_assert(table.size() <= 100);
 
+// By hand too: decimal digits, then a tab. A number past the table stays
+// past it, however long.
 std::optional<Report> decoded(std::string_view text) {
     const auto tab = text.find('\t');
-    int number = -1;
-    if (tab == std::string_view::npos ||
-        std::from_chars(text.data(), text.data() + tab, number).ptr != text.data() + tab ||
-        number < 0 || number >= static_cast<int>(table.size()))
-        return std::nullopt;
+    if (tab == 0 || tab == std::string_view::npos) return std::nullopt;
+    std::size_t number = 0;
+    for (const char c : text.substr(0, tab)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = std::min(number * 10 + static_cast<std::size_t>(c - '0'), table.size());
+    }
+    if (number >= table.size()) return std::nullopt;
     return Report{static_cast<Cause>(number), std::string(text.substr(tab + 1))};
 }
 
